@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+
+namespace quillora {
+
+// One row of the results table: the base's name and the four results written
+// in that base. Only the user ticks a row; exports take ticked rows only.
+struct ResultRow {
+    QString base;
+    std::array<QString, 4> cells;  // Addition, Subtraction, Multiplication, Division
+    bool checked = false;
+};
+
+// The results table (ListView2): five columns, a check box in the first.
+class ResultsTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kColumnCount = 5;
+
+    // "Base", "Addition", "Subtraction", "Multiplication", "Division".
+    static const QStringList& columnCaptions();
+
+    explicit ResultsTableModel(QObject* parent = nullptr);
+
+    // Start-up builds the headers one column at a time.
+    void setHeaderText(int column, const QString& text);
+    QString headerText(int column) const;
+
+    int count() const { return static_cast<int>(rows_.size()); }
+    const ResultRow& row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
+
+    // Appends an unticked row with the given text and empty cells; returns its index.
+    int addRow(const QString& base);
+    // cell runs from 1 to 4, as the results are numbered.
+    void setCell(int rowIndex, int cell, const QString& text);
+    void setChecked(int rowIndex, bool checked);
+    void removeRowAt(int rowIndex);
+    void clear();
+
+    std::vector<ResultRow> checkedRows() const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    std::array<QString, kColumnCount> headers_;
+    std::vector<ResultRow> rows_;
+};
+
+}  // namespace quillora

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Conversion of digit texts between bases (2 to 36, given as decimal text),
+// always through an exact decimal digit string.
+namespace quillora {
+
+// value's digits in toBase. Handles a leading "-", a "." fraction and, from
+// base "10", an exponent form. Fails with "Overflow" when the whole part is
+// beyond the double range.
+std::string ConvertNumber(std::string_view value, std::string_view fromBase, std::string_view toBase);
+// Decimal digit string of the unsigned digit text s.
+std::string BaseToDecimal(std::string_view s, std::string_view base);
+// Digit text of the decimal digit string d in base (upper-case letters).
+std::string DecimalToBase(std::string_view d, std::string_view base);
+// "0"-"9" give 0-9, letters of either case 10-35, anything else 0.
+double CharToDigit(char c);
+// 0-35 give "0"-"9", "A"-"Z"; above 35 the empty text.
+std::string DigitToChar(double v);
+// The numeric test, then only "01234567.-" (octal) or "01.-" (binary).
+bool IsOctalText(std::string_view s);
+bool IsBinaryText(std::string_view s);
+
+}  // namespace quillora

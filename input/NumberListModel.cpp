@@ -1,0 +1,112 @@
+#include "input/NumberListModel.h"
+
+namespace quillora {
+
+NumberListModel::NumberListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+std::string_view NumberListModel::entry(int row) const {
+    const auto begin = offsets_.at(static_cast<std::size_t>(row));
+    const auto end = offsets_.at(static_cast<std::size_t>(row) + 1);
+    return std::string_view(bytes_).substr(begin, end - begin);
+}
+
+QString NumberListModel::text(int row) const {
+    const std::string_view e = entry(row);
+    return QString::fromUtf8(e.data(), static_cast<qsizetype>(e.size()));
+}
+
+void NumberListModel::append(std::string_view text) {
+    const int row = count();
+    beginInsertRows({}, row, row);
+    bytes_.append(text);
+    offsets_.push_back(bytes_.size());
+    endInsertRows();
+}
+
+void NumberListModel::append(const QString& text) { append(std::string_view(text.toStdString())); }
+
+void NumberListModel::appendMany(const std::vector<std::string>& texts) {
+    if (texts.empty()) {
+        return;
+    }
+    const int first = count();
+    beginInsertRows({}, first, first + static_cast<int>(texts.size()) - 1);
+    offsets_.reserve(offsets_.size() + texts.size());
+    for (const std::string& t : texts) {
+        bytes_.append(t);
+        offsets_.push_back(bytes_.size());
+    }
+    endInsertRows();
+}
+
+void NumberListModel::removeAt(int row) {
+    if (row < 0 || row >= count()) {
+        return;
+    }
+    beginRemoveRows({}, row, row);
+    const auto r = static_cast<std::size_t>(row);
+    const auto begin = offsets_[r];
+    const auto length = offsets_[r + 1] - begin;
+    bytes_.erase(begin, length);
+    offsets_.erase(offsets_.begin() + row + 1);
+    for (std::size_t i = r + 1; i < offsets_.size(); ++i) {
+        offsets_[i] -= length;
+    }
+    endRemoveRows();
+}
+
+void NumberListModel::clear() {
+    if (isEmpty()) {
+        return;
+    }
+    beginResetModel();
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+    offsets_.assign(1, 0);
+    offsets_.shrink_to_fit();
+    endResetModel();
+}
+
+std::string NumberListModel::joined(char separator) const {
+    std::string out;
+    out.reserve(bytes_.size() + offsets_.size());
+    for (int row = 0; row < count(); ++row) {
+        if (row > 0) {
+            out.push_back(separator);
+        }
+        out.append(entry(row));
+    }
+    return out;
+}
+
+std::size_t NumberListModel::memoryBytes() const {
+    return bytes_.capacity() + offsets_.capacity() * sizeof(std::uint64_t);
+}
+
+int NumberListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant NumberListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count()) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return text(index.row());
+    }
+    return {};
+}
+
+QVariant NumberListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        return header_;
+    }
+    return QAbstractListModel::headerData(section, orientation, role);
+}
+
+void NumberListModel::setHeaderText(const QString& text) {
+    header_ = text;
+    emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+}  // namespace quillora

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QAbstractListModel>
+#include <QString>
+
+namespace quillora {
+
+// The number list (ListView1): one text per entry, in insertion order,
+// duplicates allowed. Entries are kept as UTF-8 in one shared buffer with an
+// offset per entry, so a list of millions costs little more than its digits.
+class NumberListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit NumberListModel(QObject* parent = nullptr);
+
+    int count() const { return static_cast<int>(offsets_.size()) - 1; }
+    bool isEmpty() const { return count() == 0; }
+    // Valid until the list changes.
+    std::string_view entry(int row) const;
+    QString text(int row) const;
+
+    void append(std::string_view text);
+    void append(const QString& text);
+    // One insertion for many entries: what file loading and restoring use.
+    void appendMany(const std::vector<std::string>& texts);
+    void removeAt(int row);
+    void clear();
+
+    // Entries joined by the separator, with none before the first or after the last.
+    std::string joined(char separator) const;
+    std::size_t memoryBytes() const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // Start-up builds the one column header.
+    void setHeaderText(const QString& text);
+
+private:
+    std::string bytes_;
+    std::vector<std::uint64_t> offsets_{0};  // entry i spans [offsets_[i], offsets_[i + 1])
+    QString header_;
+};
+
+}  // namespace quillora

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: first the
+# optimised build, then the whole suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+# QUILLORA_SKIP_SANITIZE=1 skips the sanitizer pass.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/packages.sh
+scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+
+jobs="$(nproc)"
+scripts/build.sh default
+ctest --preset default -j"$jobs"
+
+if [ "${QUILLORA_SKIP_SANITIZE:-0}" != 1 ]; then
+    scripts/build.sh sanitize
+    ctest --preset sanitize -j"$jobs"
+fi
