@@ -8,20 +8,22 @@
 #include <QAbstractListModel>
 #include <QString>
 
+#include "calc/NumberSource.h"
+
 namespace quillora {
 
 // The number list (ListView1): one text per entry, in insertion order,
 // duplicates allowed. Entries are kept as UTF-8 in one shared buffer with an
 // offset per entry, so a list of millions costs little more than its digits.
-class NumberListModel : public QAbstractListModel {
+class NumberListModel : public QAbstractListModel, public NumberSource {
     Q_OBJECT
 public:
     explicit NumberListModel(QObject* parent = nullptr);
 
-    int count() const { return static_cast<int>(offsets_.size()) - 1; }
+    int count() const override { return static_cast<int>(offsets_.size()) - 1; }
     bool isEmpty() const { return count() == 0; }
     // Valid until the list changes.
-    std::string_view entry(int row) const;
+    std::string_view entry(int row) const override;
     QString text(int row) const;
 
     void append(std::string_view text);

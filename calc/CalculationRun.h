@@ -1,0 +1,34 @@
+#pragma once
+
+#include "calc/Base.h"
+#include "calc/NumberSource.h"
+#include "calc/ResultsTableModel.h"
+#include "calc/UiPorts.h"
+#include "engine/StepReport.h"
+
+namespace quillora {
+
+// Everything a run reads and drives.
+struct CalculationContext {
+    const NumberSource& list;
+    const BaseFlags& flags;
+    ResultsTableModel& results;
+    PointerPort& pointer;
+    ProgressPort& progress;
+    EventPump& pump;
+    Dialogs& dialogs;
+    FailureReport& report;
+};
+
+// "Start Calculating": folds the four operations over the list and fills the
+// results table, reporting failures under Form1.PushButton3_Click.
+void RunCalculation(const CalculationContext& context);
+
+// "Clear Results", reported under Form1.PushButton7_Click.
+void ClearResults(ResultsTableModel& results, FailureReport& report);
+
+// Double-click on the results table: removes the selected row (-1 for none)
+// unless the pointer is busy.
+void RemoveSelectedResult(ResultsTableModel& results, const PointerPort& pointer, int selectedRow);
+
+}  // namespace quillora
