@@ -1,6 +1,39 @@
 #include "input/NumberListModel.h"
 
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <stdexcept>
+
 namespace quillora {
+
+namespace {
+
+// Room for at least `needed` elements, growing geometrically so that one
+// append at a time stays linear overall.
+template <class Container>
+void Grow(Container& c, std::size_t needed) {
+    if (needed > c.capacity()) {
+        c.reserve(std::max(needed, c.capacity() * 2));
+    }
+}
+
+}  // namespace
+
+void EntryBatch::add(std::string_view text) {
+    bytes_.append(text);
+    ends_.push_back(bytes_.size());
+}
+
+std::string_view EntryBatch::at(std::size_t i) const {
+    const std::uint64_t begin = i == 0 ? 0 : ends_.at(i - 1);
+    return std::string_view(bytes_).substr(begin, ends_.at(i) - begin);
+}
+
+void EntryBatch::clear() {
+    bytes_.clear();
+    ends_.clear();
+}
 
 NumberListModel::NumberListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -15,7 +48,24 @@ QString NumberListModel::text(int row) const {
     return QString::fromUtf8(e.data(), static_cast<qsizetype>(e.size()));
 }
 
+void NumberListModel::reserveFor(std::size_t entries, std::size_t bytes) {
+    // Rows are counted in int by the views.
+    if (entries > static_cast<std::size_t>(std::numeric_limits<int>::max() - count())) {
+        throw std::length_error("Out of memory");
+    }
+    Grow(offsets_, offsets_.size() + entries);
+    Grow(bytes_, bytes_.size() + bytes);
+}
+
 void NumberListModel::append(std::string_view text) {
+    // An entry of this very list would dangle once the buffer grows.
+    const std::less<const char*> before;
+    if (!text.empty() && !before(text.data(), bytes_.data()) &&
+        before(text.data(), bytes_.data() + bytes_.size())) {
+        append(std::string_view(std::string(text)));
+        return;
+    }
+    reserveFor(1, text.size());
     const int row = count();
     beginInsertRows({}, row, row);
     bytes_.append(text);
@@ -23,18 +73,39 @@ void NumberListModel::append(std::string_view text) {
     endInsertRows();
 }
 
-void NumberListModel::append(const QString& text) { append(std::string_view(text.toStdString())); }
+void NumberListModel::append(const QString& text) {
+    append(std::string_view(text.toStdString()));
+}
 
 void NumberListModel::appendMany(const std::vector<std::string>& texts) {
     if (texts.empty()) {
         return;
     }
+    std::size_t total = 0;
+    for (const std::string& t : texts) {
+        total += t.size();
+    }
+    reserveFor(texts.size(), total);
     const int first = count();
     beginInsertRows({}, first, first + static_cast<int>(texts.size()) - 1);
-    offsets_.reserve(offsets_.size() + texts.size());
     for (const std::string& t : texts) {
         bytes_.append(t);
         offsets_.push_back(bytes_.size());
+    }
+    endInsertRows();
+}
+
+void NumberListModel::appendMany(const EntryBatch& batch) {
+    if (batch.empty()) {
+        return;
+    }
+    reserveFor(batch.size(), batch.bytes_.size());
+    const int first = count();
+    beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
+    const std::uint64_t base = bytes_.size();
+    bytes_.append(batch.bytes_);
+    for (const std::uint64_t end : batch.ends_) {
+        offsets_.push_back(base + end);
     }
     endInsertRows();
 }

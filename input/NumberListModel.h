@@ -12,12 +12,29 @@
 
 namespace quillora {
 
+// Many entries packed in one buffer, as file loading gathers them before they
+// join the list in one insertion: no allocation per entry.
+class EntryBatch {
+  public:
+    void add(std::string_view text);
+    std::size_t size() const { return ends_.size(); }
+    bool empty() const { return ends_.empty(); }
+    std::size_t bytes() const { return bytes_.size(); }
+    std::string_view at(std::size_t i) const;
+    void clear();
+
+  private:
+    friend class NumberListModel;
+    std::string bytes_;
+    std::vector<std::uint64_t> ends_;  // entry i ends at ends_[i], starts where i - 1 ends
+};
+
 // The number list (ListView1): one text per entry, in insertion order,
 // duplicates allowed. Entries are kept as UTF-8 in one shared buffer with an
 // offset per entry, so a list of millions costs little more than its digits.
 class NumberListModel : public QAbstractListModel, public NumberSource {
     Q_OBJECT
-public:
+  public:
     explicit NumberListModel(QObject* parent = nullptr);
 
     int count() const override { return static_cast<int>(offsets_.size()) - 1; }
@@ -29,7 +46,10 @@ public:
     void append(std::string_view text);
     void append(const QString& text);
     // One insertion for many entries: what file loading and restoring use.
+    // Appends all or nothing: a failure (out of memory, more rows than the
+    // view can count) leaves the list as it was.
     void appendMany(const std::vector<std::string>& texts);
+    void appendMany(const EntryBatch& batch);
     void removeAt(int row);
     void clear();
 
@@ -45,7 +65,10 @@ public:
     // Start-up builds the one column header.
     void setHeaderText(const QString& text);
 
-private:
+  private:
+    // Makes room for that many more entries and bytes, or throws with the list untouched.
+    void reserveFor(std::size_t entries, std::size_t bytes);
+
     std::string bytes_;
     std::vector<std::uint64_t> offsets_{0};  // entry i spans [offsets_[i], offsets_[i + 1])
     QString header_;

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "input/NumberListEditing.h"
+
+namespace quillora {
+
+// Cuts a number list file, fed in blocks of any size, into candidates. A line
+// ends at CR or CR LF and a bare LF inside a line also ends a candidate; the
+// empty candidates these conventions leave between them pass no base's test,
+// so every run of CR and LF is simply a gap. Candidates are handed on whole,
+// untrimmed. One longer than any entry the list takes is dropped as it
+// streams past, so a single line of any size costs no memory. A UTF-8 byte
+// order mark at the start of the file is no part of the first number.
+class ListFileSplitter {
+  public:
+    template <class Take>
+    void feed(std::string_view block, Take&& take) {
+        if (atStart_) {
+            block = skipByteOrderMark(block);
+            if (block.empty()) {
+                return;
+            }
+        }
+        std::size_t begin = 0;
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            const char c = block[i];
+            if (c == '\r' || c == '\n') {
+                deliver(block.substr(begin, i - begin), take);
+                begin = i + 1;
+            }
+        }
+        keep(block.substr(begin));
+    }
+
+    // The last line needs no line end.
+    template <class Take>
+    void finish(Take&& take) {
+        deliver({}, take);
+        pendingMark_.clear();
+    }
+
+  private:
+    template <class Take>
+    void deliver(std::string_view tail, Take& take) {
+        if (overlong_ || carry_.size() + tail.size() > kLongestEntry) {
+            overlong_ = false;
+            carry_.clear();
+            return;
+        }
+        if (carry_.empty()) {
+            if (!tail.empty()) {
+                take(tail);
+            }
+            return;
+        }
+        carry_.append(tail);
+        take(std::string_view(carry_));
+        carry_.clear();
+    }
+
+    // The unfinished candidate at the end of a block waits for the next one.
+    void keep(std::string_view rest) {
+        if (overlong_ || carry_.size() + rest.size() > kLongestEntry) {
+            overlong_ = true;
+            carry_.clear();
+            return;
+        }
+        carry_.append(rest);
+    }
+
+    // The mark may itself arrive split over the first blocks.
+    std::string_view skipByteOrderMark(std::string_view block) {
+        static constexpr std::string_view kMark = "\xEF\xBB\xBF";
+        while (!block.empty() && pendingMark_.size() < kMark.size()) {
+            if (block.front() != kMark[pendingMark_.size()]) {
+                atStart_ = false;
+                carry_ = pendingMark_;  // those bytes were text after all
+                pendingMark_.clear();
+                return block;
+            }
+            pendingMark_.push_back(block.front());
+            block.remove_prefix(1);
+        }
+        if (pendingMark_.size() == kMark.size()) {
+            atStart_ = false;
+            pendingMark_.clear();
+        }
+        return block;
+    }
+
+    std::string carry_;
+    std::string pendingMark_;
+    bool overlong_ = false;
+    bool atStart_ = true;
+};
+
+}  // namespace quillora

@@ -1,0 +1,120 @@
+#include "input/NumberListEditing.h"
+
+#include <QStringList>
+
+#include "engine/NumberText.h"
+
+namespace quillora {
+
+namespace {
+
+const std::array<SampleSet, 4> kSampleSets{{
+    {Base::Decimal, {"123", "1000"}, "PushButton9_Click"},
+    {Base::Hexadecimal, {"a36", "a35"}, "PushButton10_Click"},
+    {Base::Octal, {"112", "020"}, "PushButton11_Click"},
+    {Base::Binary, {"101", "111"}, "PushButton12_Click"},
+}};
+
+}  // namespace
+
+std::optional<std::string> AcceptEntry(std::string_view entry, std::optional<Base> base) {
+    if (!base || entry.empty() || entry.size() > kLongestEntry) {
+        return std::nullopt;
+    }
+    return AcceptedEntry(entry, Radix(*base));
+}
+
+namespace {
+
+// Tests and appends one typed piece; true when it joined the list.
+bool AddPiece(NumberListModel& list, std::optional<Base> base, const QString& piece) {
+    const QByteArray text = piece.trimmed().toUtf8();
+    auto stored = AcceptEntry(std::string_view(text.constData(), text.size()), base);
+    if (!stored) {
+        return false;
+    }
+    list.append(std::string_view(*stored));
+    return true;
+}
+
+QStringList Pieces(const QString& answer) {
+    return answer.split(QLatin1Char(','), Qt::KeepEmptyParts);
+}
+
+}  // namespace
+
+int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& answer) {
+    int added = 0;
+    for (const QString& piece : Pieces(answer)) {
+        added += AddPiece(list, base, piece) ? 1 : 0;
+    }
+    return added;
+}
+
+void AddNumbersFromInputBox(const InputContext& context) {
+    if (context.pointer.isBusy()) {
+        return;
+    }
+    Steps steps(context.report, LocationName("Form1", "PushButton6_Click"));
+    QString answer;
+    steps(100, [&] {
+        answer = context.dialogs.inputBox(QStringLiteral("Enter number or numbers (use commas):"),
+                                          QStringLiteral("Add Numbers"));
+    });
+    // Step 102: an empty answer, cancelling included, ends the handler.
+    if (answer.isEmpty()) {
+        return;
+    }
+    QStringList pieces;
+    steps(104, [&] { pieces = Pieces(answer); });
+    const std::optional<Base> base = context.flags.currentBase();
+    // A piece that fails to join is reported and the next piece still gets its turn.
+    for (const QString& piece : pieces) {
+        steps(106, [&] { AddPiece(context.list, base, piece); });
+    }
+}
+
+bool RemoveSelectedNumber(NumberListModel& list, const PointerPort& pointer, int selectedRow) {
+    if (pointer.isBusy() || list.isEmpty() || selectedRow < 0 || selectedRow >= list.count()) {
+        return false;
+    }
+    list.removeAt(selectedRow);
+    return true;
+}
+
+bool RemoveSelectedNumberOnKey(NumberListModel& list, const PointerPort& pointer, int selectedRow,
+                               int qtKey) {
+    return qtKey == Qt::Key_Delete && RemoveSelectedNumber(list, pointer, selectedRow);
+}
+
+void ClearList(NumberListModel& list, const PointerPort& pointer, FailureReport& report) {
+    Steps steps(report, LocationName("Form1", "PushButton2_Click"));
+    steps(100, [&] {
+        if (!pointer.isBusy()) {
+            list.clear();
+        }
+    });
+}
+
+const SampleSet& SampleSetOf(Base base) {
+    for (const SampleSet& set : kSampleSets) {
+        if (set.base == base) {
+            return set;
+        }
+    }
+    return kSampleSets.front();
+}
+
+void LoadSampleSet(const InputContext& context, Base base,
+                   const std::function<void(Base)>& selectOption) {
+    if (context.pointer.isBusy()) {
+        return;
+    }
+    const SampleSet& set = SampleSetOf(base);
+    Steps steps(context.report, LocationName("Form1", set.handler));
+    steps(100, [&] { selectOption(base); });
+    steps(102, [&] { context.list.append(set.values[0]); });
+    steps(104, [&] { context.list.append(set.values[1]); });
+}
+
+}  // namespace quillora
