@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "calc/Base.h"
 #include "calc/NumberSource.h"
 #include "calc/ResultsTableModel.h"
@@ -20,9 +22,17 @@ struct CalculationContext {
     FailureReport& report;
 };
 
+// How much work a run does between two turns of the event loop: short enough
+// for the window to keep painting and answering.
+inline constexpr std::chrono::milliseconds kYieldInterval{15};
+
 // "Start Calculating": folds the four operations over the list and fills the
 // results table, reporting failures under Form1.PushButton3_Click.
+// The run yields to context.pump about every yieldInterval of work and after
+// the last entry; a call made while a run is already under way (from inside
+// one of its yields) does nothing.
 void RunCalculation(const CalculationContext& context);
+void RunCalculation(const CalculationContext& context, std::chrono::nanoseconds yieldInterval);
 
 // "Clear Results", reported under Form1.PushButton7_Click.
 void ClearResults(ResultsTableModel& results, FailureReport& report);

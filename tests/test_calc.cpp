@@ -1,1 +1,376 @@
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "calc/CalculationRun.h"
+#include "calc/ResultsTableModel.h"
+#include "support/FakePorts.h"
+
+using namespace quillora;
+using namespace quillora::testing;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+namespace {
+
+const std::string kRunLocation = "in Marrowfen2021/08/31.Form1.PushButton3_Click ";
+
+QStringList Row(const ResultsTableModel& results, int index) {
+    const ResultRow& r = results.row(index);
+    return {r.base, r.cells[0], r.cells[1], r.cells[2], r.cells[3]};
+}
+
+// One run's surroundings; every fake writes to the same journal.
+class CalculationRunTest : public ::testing::Test {
+  protected:
+    CalculationRunTest() {
+        dialogs.journal = &journal;
+        report.journal = &journal;
+        pointer.journal = &journal;
+        progress.journal = &journal;
+        pump.journal = &journal;
+    }
+
+    CalculationContext context() {
+        return {list, flags, results, pointer, progress, pump, dialogs, report};
+    }
+    // Yields after every entry unless told otherwise, so that pump scripts
+    // run at known positions.
+    void run(std::chrono::nanoseconds yieldInterval = std::chrono::nanoseconds::zero()) {
+        RunCalculation(context(), yieldInterval);
+    }
+    void run(std::initializer_list<std::string> entries, Base base) {
+        list.entries = entries;
+        flags.select(base);
+        run();
+    }
+    QStringList column(int cell) const {
+        QStringList texts;
+        for (int r = 0; r < results.count(); ++r) {
+            texts << results.row(r).cells.at(static_cast<std::size_t>(cell - 1));
+        }
+        return texts;
+    }
+
+    Journal journal;
+    VectorNumberSource list;
+    FakeBaseFlags flags;
+    ResultsTableModel results;
+    FakePointer pointer;
+    FakeProgress progress;
+    FakePump pump;
+    RecordingDialogs dialogs;
+    RecordingReport report;
+};
+
+TEST_F(CalculationRunTest, HexadecimalWorkedExampleFillsAllFourRows) {
+    run({"FF", "5", "3"}, Base::Hexadecimal);
+
+    ASSERT_EQ(results.count(), 4);
+    EXPECT_EQ(Row(results, 0), QStringList({"Decimal", "263", "247", "3825", "17"}));
+    EXPECT_EQ(Row(results, 1), QStringList({"Hexadecimal", "107", "F7", "EF1", "11"}));
+    EXPECT_EQ(Row(results, 2), QStringList({"Octal", "407", "367", "7361", "21"}));
+    EXPECT_EQ(Row(results, 3),
+              QStringList({"Binary", "100000111", "11110111", "111011110001", "10001"}));
+    EXPECT_TRUE(report.failures.empty());
+    ASSERT_EQ(progress.values.size(), 3u);
+    EXPECT_DOUBLE_EQ(progress.values[0], 2.0 / 3.0 * 100.0);
+    EXPECT_EQ(progress.values[1], 100.0);
+    EXPECT_EQ(progress.values[2], 0.0);
+    EXPECT_EQ(progress.caption, "Progress Bar");
+    EXPECT_THAT(pointer.history, ElementsAre(Pointer::Busy, Pointer::Default));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Done.");
+    EXPECT_TRUE(dialogs.messages[0].title.isEmpty());
+}
+
+TEST_F(CalculationRunTest, FewerThanTwoEntriesOnlyShowTheMessage) {
+    run({"7", "8"}, Base::Decimal);
+    results.setChecked(0, true);
+    const QStringList earlier = Row(results, 0);
+
+    for (const std::vector<std::string>& entries :
+         {std::vector<std::string>{}, std::vector<std::string>{"5"}}) {
+        journal.clear();
+        list.entries = entries;
+        run();
+        EXPECT_THAT(journal, ElementsAre("message Must have a least 2 numbers."));
+        EXPECT_TRUE(dialogs.messages.back().title.isEmpty());
+        ASSERT_EQ(results.count(), 4);
+        EXPECT_EQ(Row(results, 0), earlier);
+        EXPECT_TRUE(results.row(0).checked);
+    }
+}
+
+TEST_F(CalculationRunTest, TwoEntriesReachOneHundredBeforeTheReset) {
+    run({"1", "2"}, Base::Decimal);
+    EXPECT_THAT(journal,
+                ElementsAre("pointer Busy", "progress 100.000000", "pump", "pointer Default",
+                            "progress 0.000000", "caption Progress Bar", "message Done."));
+}
+
+TEST_F(CalculationRunTest, DecimalResults) {
+    struct Case {
+        std::initializer_list<std::string> entries;
+        QStringList decimalRow;
+    };
+    const Case cases[] = {
+        // Every nonzero entry divides, negative ones too.
+        {{"100", "-4", "8"}, {"Decimal", "104", "96", "-3200", "-3.125"}},
+        // A zero entry leaves the quotient as it is.
+        {{"10", "0", "4"}, {"Decimal", "14", "6", "0", "2.5"}},
+        // Negative zero is written "0".
+        {{"0", "-5"}, {"Decimal", "-5", "5", "0", "0"}},
+        {{"1", "3"}, {"Decimal", "4", "-2", "3", "0.333333333333333"}},
+        {{"10", "3"}, {"Decimal", "13", "7", "30", "3.33333333333333"}},
+        {{"999999999999999", "1"},
+         {"Decimal", "1E+15", "999999999999998", "999999999999999", "999999999999999"}},
+        {{"4503599627370495", "4503599627370494"},
+         {"Decimal", "9.00719925474099E+15", "1", "2.02824096036517E+31", "1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.decimalRow.join(' ').toStdString());
+        run(c.entries, Base::Decimal);
+        ASSERT_EQ(results.count(), 4);
+        EXPECT_EQ(Row(results, 0), c.decimalRow);
+        EXPECT_TRUE(report.failures.empty());
+    }
+}
+
+TEST_F(CalculationRunTest, ZeroResultsAreZeroInEveryRow) {
+    run({"0", "-5"}, Base::Decimal);
+    EXPECT_THAT(column(3), ElementsAre("0", "0", "0", "0"));
+    EXPECT_THAT(column(4), ElementsAre("0", "0", "0", "0"));
+}
+
+TEST_F(CalculationRunTest, BinaryListInAllFourRows) {
+    run({"110", "11"}, Base::Binary);
+    EXPECT_THAT(column(1), ElementsAre("9", "9", "11", "1001"));
+    EXPECT_THAT(column(2), ElementsAre("3", "3", "3", "11"));
+    EXPECT_THAT(column(3), ElementsAre("18", "12", "22", "10010"));
+    EXPECT_THAT(column(4), ElementsAre("2", "2", "2", "10"));
+}
+
+TEST_F(CalculationRunTest, LaterNonDecimalEntriesKeepFullPrecision) {
+    run({"FFFFFFFFFFFFF", "FFFFFFFFFFFFE"}, Base::Hexadecimal);
+    EXPECT_THAT(column(2), ElementsAre("1", "1", "1", "1"));
+    run({"777777777777777777", "777777777777777776"}, Base::Octal);
+    EXPECT_THAT(column(2), ElementsAre("1", "1", "1", "1"));
+}
+
+TEST_F(CalculationRunTest, FractionalNegativeAndExponentResultsInOtherBases) {
+    run({"25", "2"}, Base::Decimal);
+    EXPECT_THAT(column(4), ElementsAre("12.5", "C.8", "14.4", "1100.1"));
+    run({"1", "3"}, Base::Decimal);
+    EXPECT_THAT(column(2), ElementsAre("-2", "-2", "-2", "-10"));
+    run({"999999999999999", "1"}, Base::Decimal);
+    EXPECT_EQ(column(1).at(1), "38D7EA4C68000");
+}
+
+TEST_F(CalculationRunTest, SecondRunReplacesTheRowsAndLeavesThemUnticked) {
+    run({"1", "2"}, Base::Decimal);
+    results.setChecked(1, true);
+    run({"FF", "5", "3"}, Base::Hexadecimal);
+    ASSERT_EQ(results.count(), 4);
+    EXPECT_EQ(results.row(0).cells[0], "263");
+    for (int r = 0; r < results.count(); ++r) {
+        EXPECT_FALSE(results.row(r).checked);
+    }
+    EXPECT_TRUE(results.checkedRows().empty());
+}
+
+TEST_F(CalculationRunTest, UnreadableLaterEntryIsReportedFiveTimesAndLeftOut) {
+    run({"5", "abc", "2"}, Base::Decimal);
+    EXPECT_THAT(report.labels(), ElementsAre(188, 190, 192, 194, 196));
+    for (const ReportedFailure& f : report.failures) {
+        EXPECT_EQ(f.description, "Type mismatch");
+        EXPECT_EQ(f.location, kRunLocation);
+    }
+    EXPECT_EQ(Row(results, 0), QStringList({"Decimal", "7", "3", "10", "2.5"}));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Done."});
+}
+
+TEST_F(CalculationRunTest, UnreadableFirstEntryLeavesTheSeedsAtZero) {
+    run({"x", "5"}, Base::Decimal);
+    EXPECT_THAT(report.labels(), ElementsAre(108, 110, 112, 114));
+    EXPECT_EQ(Row(results, 0), QStringList({"Decimal", "5", "-5", "0", "0"}));
+
+    run({"FFFFFFFFFFFFFFFF", "1"}, Base::Hexadecimal);
+    EXPECT_TRUE(report.failures.size() == 4);
+    std::string huge(300, 'F');
+    run({huge, "1"}, Base::Hexadecimal);
+    EXPECT_THAT(report.labels(), ElementsAre(108, 110, 112, 114, 122, 124, 126, 128));
+    EXPECT_EQ(report.failures.back().description, "Overflow");
+}
+
+TEST_F(CalculationRunTest, UnconvertibleLaterEntryIsReportedOnceAndLeftOut) {
+    run({"FF", std::string(300, 'F'), "1"}, Base::Hexadecimal);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].label, 170);
+    EXPECT_EQ(report.failures[0].description, "Overflow");
+    EXPECT_EQ(Row(results, 0), QStringList({"Decimal", "256", "254", "255", "255"}));
+}
+
+TEST_F(CalculationRunTest, OverflowIsStoredThenReportedAndWrittenInEveryRow) {
+    run({"-1e308", "1e308", "1"}, Base::Decimal);
+    EXPECT_THAT(report.labels(), ElementsAre(190, 192));
+    EXPECT_EQ(report.failures[0].description, "Overflow");
+    EXPECT_EQ(report.failures[1].description, "Overflow");
+    EXPECT_THAT(column(1), ElementsAre("1", "1", "1", "1"));
+    EXPECT_THAT(column(2), ElementsAre("-Infinity", "-Infinity", "-Infinity", "-Infinity"));
+    EXPECT_THAT(column(3), ElementsAre("-Infinity", "-Infinity", "-Infinity", "-Infinity"));
+    EXPECT_THAT(column(4), ElementsAre("-1", "-1", "-1", "-1"));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Done."});
+}
+
+TEST_F(CalculationRunTest, NotANumberIsReportedOnceWhenItArises) {
+    run({"1e308", "1e308", "0", "2"}, Base::Decimal);
+    ASSERT_EQ(report.failures.size(), 3u);
+    EXPECT_EQ(report.failures[0].label, 188);
+    EXPECT_EQ(report.failures[1].label, 192);
+    EXPECT_EQ(report.failures[2].label, 192);
+    EXPECT_EQ(report.failures[2].description, "Invalid floating-point operation");
+    EXPECT_THAT(column(1), ElementsAre("Infinity", "Infinity", "Infinity", "Infinity"));
+    EXPECT_THAT(column(3), ElementsAre("NaN", "NaN", "NaN", "NaN"));
+}
+
+// Window parts that fail are reported at their step and the run goes on.
+class FailingPorts : public CalculationRunTest {
+  protected:
+    struct ThrowingProgress : FakeProgress {
+        void setValue(double) override { throw std::runtime_error("Progress failed"); }
+    };
+    struct ThrowingPointer : FakePointer {
+        void setPointer(Pointer) override { throw std::runtime_error("Pointer failed"); }
+    };
+    struct ThrowingPump : FakePump {
+        void processEvents() override { throw std::runtime_error("Pump failed"); }
+    };
+    ThrowingProgress badProgress;
+    ThrowingPointer badPointer;
+    ThrowingPump badPump;
+};
+
+TEST_F(FailingPorts, EveryFailureIsReportedAtItsLabel) {
+    list.entries = {"1", "2", "3"};
+    RunCalculation({list, flags, results, badPointer, badProgress, badPump, dialogs, report},
+                   std::chrono::nanoseconds::zero());
+    EXPECT_THAT(report.labels(), ElementsAre(104, 198, 200, 198, 200, 254, 252));
+    EXPECT_EQ(report.failures[0].location, kRunLocation);
+    EXPECT_EQ(report.failures[0].description, "Pointer failed");
+    ASSERT_EQ(results.count(), 4);
+    EXPECT_EQ(results.row(0).cells[0], "6");
+    EXPECT_EQ(dialogs.texts(), QStringList{"Done."});
+}
+
+TEST_F(CalculationRunTest, NoBaseFlagGivesZeroResultsWithoutReports) {
+    list.entries = {"5", "6"};
+    flags.clearAll();
+    run();
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_THAT(column(1), ElementsAre("0", "0", "0", "0"));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Done."});
+}
+
+TEST_F(CalculationRunTest, YieldsAfterTheLastEntryHoweverLongTheInterval) {
+    list.entries.assign(500, "1");
+    run(std::chrono::hours(1));
+    EXPECT_EQ(pump.calls, 1);
+    EXPECT_THAT(progress.values, ElementsAre(100.0, 0.0));
+
+    run(std::chrono::nanoseconds::zero());
+    EXPECT_EQ(pump.calls, 1 + 499);
+}
+
+TEST_F(CalculationRunTest, ListAndBaseAreReadAfreshAfterEachYield) {
+    list.entries = {"10", "10", "10"};
+    flags.select(Base::Decimal);
+    pump.onProcess = [&](int) { flags.select(Base::Hexadecimal); };
+    run();
+    EXPECT_EQ(results.row(0).cells[0], "36");  // the third entry read as hexadecimal 10
+}
+
+TEST_F(CalculationRunTest, EntriesAddedDuringARunAreNotFolded) {
+    list.entries = {"1", "2", "3"};
+    pump.onProcess = [&](int) { list.entries.push_back("100"); };
+    run();
+    EXPECT_EQ(results.row(0).cells[0], "6");
+    ASSERT_GE(progress.values.size(), 2u);
+    EXPECT_EQ(progress.values[progress.values.size() - 2], 100.0);
+    EXPECT_EQ(progress.values.back(), 0.0);
+}
+
+TEST_F(CalculationRunTest, EntriesTakenAwayDuringARunEndTheLoopSafely) {
+    list.entries = {"1", "2", "3", "4"};
+    pump.onProcess = [&](int) { list.entries.resize(1); };
+    run();
+    EXPECT_TRUE(report.failures.empty());
+    ASSERT_EQ(results.count(), 4);
+    EXPECT_EQ(results.row(0).cells[0], "3");
+    EXPECT_EQ(progress.values[progress.values.size() - 2], 100.0);
+
+    // Emptied outright, the same.
+    list.entries = {"1", "2", "3", "4"};
+    pump.onProcess = [&](int) { list.entries.clear(); };
+    run();
+    EXPECT_EQ(results.count(), 4);
+}
+
+TEST_F(CalculationRunTest, ResultsClearedDuringARunEndWithFourRows) {
+    list.entries = {"1", "2", "3"};
+    pump.onProcess = [&](int) { ClearResults(results, report); };
+    run();
+    ASSERT_EQ(results.count(), 4);
+    EXPECT_EQ(results.row(0).cells[0], "6");
+}
+
+TEST_F(CalculationRunTest, StartPressedDuringARunIsRefused) {
+    list.entries = {"1", "2", "3"};
+    pump.onProcess = [&](int) { run(); };
+    run();
+    EXPECT_EQ(pump.calls, 2);
+    ASSERT_EQ(results.count(), 4);
+    EXPECT_EQ(results.row(0).cells[0], "6");
+    EXPECT_THAT(pointer.history, ElementsAre(Pointer::Busy, Pointer::Default));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Done."});
+
+    pump.onProcess = nullptr;  // and once finished, a run starts again
+    run();
+    EXPECT_EQ(dialogs.texts(), QStringList({"Done.", "Done."}));
+}
+
+TEST_F(CalculationRunTest, ClearResultsEmptiesTheRowsAndKeepsTheColumns) {
+    for (int c = 0; c < ResultsTableModel::kColumnCount; ++c) {
+        results.setHeaderText(c, ResultsTableModel::columnCaptions().at(c));
+    }
+    run({"1", "2"}, Base::Decimal);
+    ClearResults(results, report);
+    EXPECT_EQ(results.count(), 0);
+    EXPECT_EQ(results.headerText(4), "Division");
+    ClearResults(results, report);
+    EXPECT_EQ(results.count(), 0);
+    EXPECT_TRUE(report.failures.empty());
+}
+
+TEST_F(CalculationRunTest, RowRemovalNeedsASelectionAndAnIdlePointer) {
+    run({"1", "2"}, Base::Decimal);
+    pointer.current = Pointer::Busy;
+    RemoveSelectedResult(results, pointer, 1);
+    EXPECT_EQ(results.count(), 4);
+
+    pointer.current = Pointer::Hand;
+    RemoveSelectedResult(results, pointer, -1);
+    RemoveSelectedResult(results, pointer, 4);
+    EXPECT_EQ(results.count(), 4);
+
+    RemoveSelectedResult(results, pointer, 1);
+    ASSERT_EQ(results.count(), 3);
+    EXPECT_EQ(results.row(0).base, "Decimal");
+    EXPECT_EQ(results.row(1).base, "Octal");
+    EXPECT_EQ(results.row(2).base, "Binary");
+}
+
+}  // namespace

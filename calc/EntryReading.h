@@ -1,0 +1,52 @@
+#pragma once
+
+#include <exception>
+#include <string_view>
+#include <utility>
+
+#include "calc/Base.h"
+#include "calc/NumberSource.h"
+
+// How the run reads one entry of the number list as a double.
+namespace quillora {
+
+// The entry at a 1-based position; fails with "Subscript out of range" when the
+// list no longer holds that many entries (it may shrink while the run yields).
+std::string_view RequireEntry(const NumberSource& list, long long position);
+
+// The entry written in base, read through the decimal text that ConvertNumber
+// gives for it: every entry at full double precision, none rounded through a
+// 15-digit text on the way.
+double ReadEntry(std::string_view entry, Base base);
+
+// The value every fold step of one entry reads. Reading the same text again
+// would give the same value or the same failure, so it is read once and each
+// step that uses it sees that outcome again, failures included.
+class WorkingValue {
+  public:
+    // Nothing to fold: no entry has been read for this position.
+    WorkingValue() = default;
+
+    template <class Read>
+    static WorkingValue Capture(Read&& read) {
+        WorkingValue working;
+        working.present_ = true;
+        try {
+            working.value_ = std::forward<Read>(read)();
+        } catch (...) {
+            working.failure_ = std::current_exception();
+        }
+        return working;
+    }
+
+    bool present() const { return present_; }
+    // The value read, or the failure of reading it thrown again.
+    double value() const;
+
+  private:
+    bool present_ = false;
+    double value_ = 0;
+    std::exception_ptr failure_;
+};
+
+}  // namespace quillora
