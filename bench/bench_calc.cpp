@@ -1,0 +1,155 @@
+// A calculation run over a list of a million entries, decimal and
+// hexadecimal, with a pump that does nothing but note when it was called:
+// the run's time, the longest stretch the window would go without answering,
+// and what the list costs per entry.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "calc/CalculationRun.h"
+#include "input/NumberListModel.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace quillora;
+
+class Flags : public BaseFlags {
+  public:
+    explicit Flags(Base base) : base_(base) {}
+    bool flag(Base base) const override { return base == base_; }
+
+  private:
+    Base base_;
+};
+
+class IdlePointer : public PointerPort {
+  public:
+    Pointer pointer() const override { return current_; }
+    void setPointer(Pointer pointer) override { current_ = pointer; }
+
+  private:
+    Pointer current_ = Pointer::Default;
+};
+
+class Progress : public ProgressPort {
+  public:
+    void setValue(double) override {}
+    void setCaption(const QString&) override {}
+};
+
+// Measures the gaps between turns of the event loop, the first one from the
+// run's start.
+class GapPump : public EventPump {
+  public:
+    void start() {
+        last_ = Clock::now();
+        longest_ = {};
+    }
+    void processEvents() override {
+        const Clock::time_point now = Clock::now();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    double longestMs() const { return std::chrono::duration<double, std::milli>(longest_).count(); }
+
+  private:
+    Clock::time_point last_;
+    Clock::duration longest_{};
+};
+
+class SilentDialogs : public Dialogs {
+  public:
+    void message(const QString&, const QString&, MessageIcon) override {}
+    QString inputBox(const QString&, const QString&) override { return {}; }
+    QStringList openFiles(const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&) override { return {}; }
+};
+
+class CountingReport : public FailureReport {
+  public:
+    void Report(const std::string&, const std::string&, int) override { ++count; }
+    int count = 0;
+};
+
+constexpr int kEntries = 1'000'000;
+
+// Deterministic spread of values, so neither list is a row of repeats.
+std::uint64_t Next(std::uint64_t& state) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return state;
+}
+
+std::vector<std::string> DecimalEntries() {
+    std::vector<std::string> entries;
+    entries.reserve(kEntries);
+    std::uint64_t state = 1;
+    for (int i = 0; i < kEntries; ++i) {
+        entries.push_back(std::to_string(Next(state) % 1'000'000'000));
+    }
+    return entries;
+}
+
+std::vector<std::string> HexadecimalEntries() {
+    std::vector<std::string> entries;
+    entries.reserve(kEntries);
+    std::uint64_t state = 7;
+    char digits[17];
+    for (int i = 0; i < kEntries; ++i) {
+        // The top nibble is at least 1, so every entry has all 16 digits.
+        const std::uint64_t value = Next(state) | (std::uint64_t{1} << 60);
+        std::snprintf(digits, sizeof digits, "%016llX", static_cast<unsigned long long>(value));
+        entries.emplace_back(digits);
+    }
+    return entries;
+}
+
+void RunOver(benchmark::State& state, Base base, const std::vector<std::string>& entries) {
+    NumberListModel list;
+    list.appendMany(entries);
+    const Flags flags(base);
+    ResultsTableModel results;
+    IdlePointer pointer;
+    Progress progress;
+    GapPump pump;
+    SilentDialogs dialogs;
+    CountingReport report;
+    const CalculationContext context{list,     flags, results, pointer,
+                                     progress, pump,  dialogs, report};
+    double longest = 0;
+    for (auto _ : state) {
+        pump.start();
+        RunCalculation(context);
+        longest = std::max(longest, pump.longestMs());
+    }
+    if (results.count() != 4) {
+        state.SkipWithError("the run did not fill the results table");
+    }
+    state.counters["longest_pump_gap_ms"] = longest;
+    state.counters["list_bytes_per_entry"] =
+        static_cast<double>(list.memoryBytes()) / static_cast<double>(list.count());
+    state.counters["reports"] = report.count;
+    state.SetItemsProcessed(state.iterations() * list.count());
+}
+
+void BM_RunDecimalMillion(benchmark::State& state) {
+    static const std::vector<std::string> entries = DecimalEntries();
+    RunOver(state, Base::Decimal, entries);
+}
+
+void BM_RunHexadecimalMillion(benchmark::State& state) {
+    static const std::vector<std::string> entries = HexadecimalEntries();
+    RunOver(state, Base::Hexadecimal, entries);
+}
+
+BENCHMARK(BM_RunDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_RunHexadecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
