@@ -1,1 +1,386 @@
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "input/ListFileLoading.h"
+#include "input/ListFileSplitter.h"
+#include "input/NumberListEditing.h"
+#include "input/NumberListModel.h"
+#include "support/FakePorts.h"
+
+namespace quillora {
+namespace {
+
+using testing::FakeBaseFlags;
+using testing::FakePointer;
+using testing::RecordingDialogs;
+using testing::RecordingReport;
+
+std::vector<std::string> Entries(const NumberListModel& list) {
+    std::vector<std::string> all;
+    for (int row = 0; row < list.count(); ++row) {
+        all.emplace_back(list.entry(row));
+    }
+    return all;
+}
+
+using Texts = std::vector<std::string>;
+
+// How many insertions the list announced: the view repaints once per insertion.
+struct InsertionCount {
+    explicit InsertionCount(NumberListModel& list) {
+        QObject::connect(&list, &QAbstractItemModel::rowsInserted, [this] { ++count; });
+    }
+    int count = 0;
+};
+
+// A window's worth of fakes around one list.
+struct Window {
+    NumberListModel list;
+    FakeBaseFlags flags{Base::Decimal};
+    FakePointer pointer;
+    RecordingDialogs dialogs;
+    RecordingReport report;
+    InputContext context{list, flags, pointer, dialogs, report};
+};
+
+// ---- typed numbers -------------------------------------------------------
+
+TEST(AddNumbers, KeepsWhatPassesTheBaseInTypedOrder) {
+    struct Case {
+        Base base;
+        const char* answer;
+        Texts stored;
+    };
+    const std::vector<Case> cases{
+        {Base::Decimal, "5, 6,,x, 7", {"5", "6", "7"}},
+        {Base::Decimal, "-5, 5.5, abc", {"-5", "5.5"}},
+        {Base::Hexadecimal, "ff, 1g", {"FF"}},
+        {Base::Hexadecimal, " a36 ,G1,-FF", {"A36"}},
+        {Base::Octal, "020, 18, 112, -17, 1.5", {"020", "112", "-17", "1.5"}},
+        {Base::Binary, "101, 102, 1 0", {"101"}},
+        {Base::Decimal, "   ", {}},
+        {Base::Decimal, ",,,", {}},
+        {Base::Decimal, "4,4", {"4", "4"}},
+        {Base::Decimal, "\t8\t", {"8"}},
+    };
+    for (const Case& c : cases) {
+        NumberListModel list;
+        list.append(std::string_view("1"));
+        AddNumbers(list, c.base, QString::fromUtf8(c.answer));
+        Texts expected{"1"};
+        expected.insert(expected.end(), c.stored.begin(), c.stored.end());
+        EXPECT_EQ(Entries(list), expected) << c.answer;
+    }
+}
+
+TEST(AddNumbers, NoBaseOnAcceptsNothing) {
+    NumberListModel list;
+    EXPECT_EQ(AddNumbers(list, std::nullopt, QStringLiteral("1, 2")), 0);
+    EXPECT_TRUE(list.isEmpty());
+}
+
+TEST(AddNumbers, RefusesAnEntryLongerThanAnyNumber) {
+    NumberListModel list;
+    const QString zeros(static_cast<qsizetype>(kLongestEntry) + 1, QLatin1Char('0'));
+    EXPECT_EQ(AddNumbers(list, Base::Decimal, zeros + QStringLiteral(",3")), 1);
+    EXPECT_EQ(Entries(list), Texts{"3"});
+}
+
+TEST(AddNumbersFromInputBox, AsksThenAppends) {
+    Window w;
+    w.flags.select(Base::Hexadecimal);
+    w.dialogs.inputAnswers = {QStringLiteral("ff, 1g")};
+    AddNumbersFromInputBox(w.context);
+    ASSERT_EQ(w.dialogs.prompts,
+              QStringList{QStringLiteral("Enter number or numbers (use commas):")});
+    EXPECT_EQ(Entries(w.list), Texts{"FF"});
+    EXPECT_TRUE(w.report.failures.empty());
+}
+
+TEST(AddNumbersFromInputBox, CancelOrBusyChangesNothing) {
+    Window w;
+    w.list.append(std::string_view("9"));
+    AddNumbersFromInputBox(w.context);  // no scripted answer: cancel
+    EXPECT_EQ(Entries(w.list), Texts{"9"});
+
+    w.pointer.current = Pointer::Busy;
+    w.dialogs.inputAnswers = {QStringLiteral("5")};
+    AddNumbersFromInputBox(w.context);
+    EXPECT_EQ(w.dialogs.prompts.size(), 1);  // the busy press asked nothing
+    EXPECT_EQ(Entries(w.list), Texts{"9"});
+}
+
+// ---- removal and clearing ------------------------------------------------
+
+TEST(RemoveSelectedNumber, RemovesOnlyTheSelectedRowWhenIdle) {
+    NumberListModel list;
+    for (const char* t : {"1", "2", "3"}) {
+        list.append(std::string_view(t));
+    }
+    FakePointer pointer;
+    EXPECT_FALSE(RemoveSelectedNumber(list, pointer, -1));
+    EXPECT_FALSE(RemoveSelectedNumber(list, pointer, 3));
+    EXPECT_FALSE(RemoveSelectedNumberOnKey(list, pointer, 1, Qt::Key_Backspace));
+    pointer.current = Pointer::Busy;
+    EXPECT_FALSE(RemoveSelectedNumber(list, pointer, 1));
+    EXPECT_FALSE(RemoveSelectedNumberOnKey(list, pointer, 1, Qt::Key_Delete));
+    EXPECT_EQ(Entries(list), (Texts{"1", "2", "3"}));
+
+    pointer.current = Pointer::Hand;
+    EXPECT_TRUE(RemoveSelectedNumberOnKey(list, pointer, 1, Qt::Key_Delete));
+    EXPECT_TRUE(RemoveSelectedNumber(list, pointer, 0));
+    EXPECT_EQ(Entries(list), Texts{"3"});
+
+    NumberListModel empty;
+    EXPECT_FALSE(RemoveSelectedNumber(empty, pointer, 0));
+}
+
+TEST(ClearList, EmptiesTheListUnlessBusy) {
+    NumberListModel list;
+    list.append(std::string_view("1"));
+    FakePointer pointer;
+    RecordingReport report;
+    pointer.current = Pointer::Busy;
+    ClearList(list, pointer, report);
+    EXPECT_EQ(list.count(), 1);
+    pointer.current = Pointer::Default;
+    ClearList(list, pointer, report);
+    EXPECT_TRUE(list.isEmpty());
+    EXPECT_TRUE(report.failures.empty());
+}
+
+// ---- sample sets ---------------------------------------------------------
+
+// What the option group does when Form1 clicks an option: a change of base
+// empties the list; the same base again leaves it.
+std::function<void(Base)> OptionClicks(Window& w) {
+    return [&w](Base base) {
+        if (w.flags.currentBase() != base) {
+            w.flags.select(base);
+            w.list.clear();
+        }
+    };
+}
+
+TEST(LoadSampleSet, EachButtonLeavesExactlyItsPair) {
+    const std::vector<std::pair<Base, Texts>> sets{{Base::Decimal, {"123", "1000"}},
+                                                   {Base::Hexadecimal, {"a36", "a35"}},
+                                                   {Base::Octal, {"112", "020"}},
+                                                   {Base::Binary, {"101", "111"}}};
+    for (const auto& [base, pair] : sets) {
+        Window w;
+        w.flags.select(base == Base::Decimal ? Base::Binary : Base::Decimal);
+        w.list.append(std::string_view("7"));
+        LoadSampleSet(w.context, base, OptionClicks(w));
+        EXPECT_EQ(w.flags.currentBase(), base);
+        EXPECT_EQ(Entries(w.list), pair);
+    }
+}
+
+TEST(LoadSampleSet, SameBaseAppendsAndBusyDoesNothing) {
+    Window w;
+    w.flags.select(Base::Octal);
+    w.list.append(std::string_view("7"));
+    LoadSampleSet(w.context, Base::Octal, OptionClicks(w));
+    EXPECT_EQ(Entries(w.list), (Texts{"7", "112", "020"}));
+
+    w.pointer.current = Pointer::Busy;
+    LoadSampleSet(w.context, Base::Decimal, OptionClicks(w));
+    EXPECT_EQ(w.flags.currentBase(), Base::Octal);
+    EXPECT_EQ(w.list.count(), 3);
+}
+
+TEST(LoadSampleSet, AFailingSelectionIsReportedAndThePairStillComes) {
+    Window w;
+    LoadSampleSet(w.context, Base::Hexadecimal,
+                  [](Base) { throw std::runtime_error("Invalid property value"); });
+    ASSERT_EQ(w.report.failures.size(), 1u);
+    EXPECT_EQ(w.report.failures[0].description, "Invalid property value");
+    EXPECT_EQ(w.report.failures[0].location, "in Marrowfen2021/08/31.Form1.PushButton10_Click ");
+    EXPECT_EQ(w.report.failures[0].label, 100);
+    EXPECT_EQ(Entries(w.list), (Texts{"a36", "a35"}));
+}
+
+// ---- number list model ---------------------------------------------------
+
+TEST(NumberListModel, BatchJoinsInOneInsertionAfterWhatIsThere) {
+    NumberListModel list;
+    list.append(std::string_view("1"));
+    EntryBatch batch;
+    batch.add("22");
+    batch.add("");
+    batch.add("333");
+    InsertionCount inserted(list);
+    list.appendMany(batch);
+    EXPECT_EQ(inserted.count, 1);
+    EXPECT_EQ(Entries(list), (Texts{"1", "22", "", "333"}));
+    list.append(list.entry(3));  // an entry of the list itself survives the buffer growing
+    list.append(list.entry(3));
+    EXPECT_EQ(list.entry(5), "333");
+}
+
+// ---- list files ----------------------------------------------------------
+
+class ListFiles : public ::testing::Test {
+  protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    Texts load(const QByteArray& bytes, std::optional<Base> base) {
+        NumberListModel list;
+        LoadListFile(list, write(QStringLiteral("list.txt"), bytes), base, w.dialogs);
+        return Entries(list);
+    }
+
+    QTemporaryDir dir;
+    Window w;
+};
+
+TEST_F(ListFiles, EveryLineEndConventionLoadsAlike) {
+    const Texts expected{"1", "2", "3"};
+    for (const QByteArray& bytes :
+         {QByteArray("1\r\n2\r\n3\r\n"), QByteArray("1\n2\n3\n"), QByteArray("1\r2\r3\r"),
+          QByteArray("1\n2\r\n3"), QByteArray("1\r\n2\n3"),
+          QByteArray("\r\n1\n\n\r2\r\r\n3\n\n")}) {
+        EXPECT_EQ(load(bytes, Base::Decimal), expected) << bytes.toStdString();
+    }
+}
+
+TEST_F(ListFiles, LinesAreTakenWholeAndUntrimmed) {
+    EXPECT_EQ(load(" 5\n1,2,3\n6 \n", Base::Decimal), (Texts{" 5", "6 "}));
+    EXPECT_EQ(load(" 5\n7\n", Base::Octal), Texts{"7"});
+    EXPECT_EQ(load(" 1\n1\n", Base::Binary), Texts{"1"});
+    EXPECT_EQ(load("ff\n a\nFf\n", Base::Hexadecimal), (Texts{"FF", "FF"}));
+    EXPECT_EQ(load("\n\n\r\n", Base::Decimal), Texts{});
+    EXPECT_EQ(load("", Base::Decimal), Texts{});
+    EXPECT_EQ(load("1\n2\n", std::nullopt), Texts{});
+}
+
+TEST_F(ListFiles, GarbageIsSkippedAndTheNumbersAroundItKept) {
+    QByteArray bytes("4\n");
+    bytes.append(QByteArray("1\0002\n", 4));
+    bytes.append(QByteArray("\xff\xfe\x80\x01\x1a\n"));
+    bytes.append(
+        "\xEF\xBB\xBF"
+        "9\n");  // a byte order mark past the start is just bytes
+    bytes.append("5");
+    EXPECT_EQ(load(bytes, Base::Decimal), (Texts{"4", "5"}));
+    EXPECT_EQ(load("\xEF\xBB\xBF"
+                   "12\n13",
+                   Base::Decimal),
+              (Texts{"12", "13"}));
+}
+
+TEST_F(ListFiles, AHugeSingleLineIsSkippedWithoutHoldingIt) {
+    QByteArray bytes(64 << 20, '1');
+    bytes.prepend("2\n");
+    bytes.append("\n3");
+    EXPECT_EQ(load(bytes, Base::Decimal), (Texts{"2", "3"}));
+}
+
+TEST_F(ListFiles, TheSplitterIgnoresWhereBlocksEnd) {
+    const std::string text =
+        "\xEF\xBB\xBF"
+        "10\r\n20\r30\n\n40\r\n" +
+        std::string(kLongestEntry + 3, '7') + "\r\n50";
+    Texts whole;
+    ListFileSplitter one;
+    const auto into = [](Texts& out) {
+        return [&out](std::string_view c) { out.emplace_back(c); };
+    };
+    one.feed(text, into(whole));
+    one.finish(into(whole));
+    EXPECT_EQ(whole, (Texts{"10", "20", "30", "40", "50"}));
+    for (std::size_t size : {1u, 2u, 3u, 5u}) {
+        Texts pieces;
+        ListFileSplitter splitter;
+        for (std::size_t at = 0; at < text.size(); at += size) {
+            splitter.feed(std::string_view(text).substr(at, size), into(pieces));
+        }
+        splitter.finish(into(pieces));
+        EXPECT_EQ(pieces, whole) << size;
+    }
+}
+
+TEST_F(ListFiles, SeveralFilesLoadInDialogOrderAfterWhatIsThere) {
+    w.flags.select(Base::Hexadecimal);
+    w.list.append(std::string_view("AA"));
+    const QString a = write("a.txt", "1\nb\n");
+    const QString b = write("b.txt", "c\r\nzz\r\nd");
+    w.dialogs.openAnswers = {{b, a}};
+    InsertionCount inserted(w.list);
+    LoadNumbersFromFiles(w.context);
+    EXPECT_EQ(Entries(w.list), (Texts{"AA", "C", "D", "1", "B"}));
+    EXPECT_EQ(inserted.count, 2);  // one insertion per file
+    EXPECT_EQ(w.pointer.history, (std::vector<Pointer>{Pointer::Busy, Pointer::Default}));
+    EXPECT_TRUE(w.dialogs.messages.empty());
+    EXPECT_TRUE(w.report.failures.empty());
+}
+
+TEST_F(ListFiles, AMissingFileIsNamedAndTheNextStillLoads) {
+    w.dialogs.openAnswers = {{dir.filePath("gone.txt"), write("b.txt", "8")}};
+    LoadNumbersFromFiles(w.context);
+    EXPECT_EQ(w.dialogs.texts(), QStringList{QStringLiteral("File not found")});
+    EXPECT_TRUE(w.dialogs.messages[0].title.isEmpty());
+    EXPECT_EQ(Entries(w.list), Texts{"8"});
+}
+
+TEST_F(ListFiles, AnUnreadableFileIsReportedAndNothingIsLost) {
+    w.list.append(std::string_view("1"));
+    w.dialogs.openAnswers = {{dir.path(), write("b.txt", "2")}};  // a folder cannot be read
+    LoadNumbersFromFiles(w.context);
+    ASSERT_EQ(w.report.failures.size(), 1u);
+    EXPECT_EQ(w.report.failures[0].location, "in Marrowfen2021/08/31.Form1.PushButton1_Click ");
+    EXPECT_EQ(w.report.failures[0].label, 108);
+    EXPECT_NE(w.report.failures[0].description.find(dir.path().toStdString()), std::string::npos);
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2"}));
+    EXPECT_EQ(w.pointer.current, Pointer::Default);
+}
+
+TEST_F(ListFiles, TheDialogAsksForSeveralTextFilesAndCancelChangesNothing) {
+    testing::Journal journal;
+    w.dialogs.journal = &journal;
+    LoadNumbersFromFiles(w.context);
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(journal[0]),
+              QStringLiteral("open Load List(s) - Hold Ctrl to select multiple list files | ") +
+                  ListFileDialogFilter());
+    EXPECT_TRUE(
+        ListFileDialogFilter().startsWith(QStringLiteral("Text Files (*.txt);;All Files (")));
+    EXPECT_TRUE(w.pointer.history.empty());
+
+    w.pointer.current = Pointer::Busy;  // a run is under way
+    LoadNumbersFromFiles(w.context);
+    EXPECT_EQ(journal.size(), 1u);
+}
+
+TEST(NormalizeListPath, CollapsesDoubledSeparatorsAndKeepsANetworkPrefix) {
+    const std::vector<std::pair<QString, QString>> cases{
+        {"C:\\\\a.txt", "C:\\a.txt"},
+        {"C:\\a\\\\\\b.txt", "C:\\a\\b.txt"},
+        {"/tmp//lists///a.txt", "/tmp/lists/a.txt"},
+        {"/home/x.txt", "/home/x.txt"},
+        {"\\top.txt", "\\top.txt"},
+        {"\\\\server\\\\share\\a.txt", "\\\\server\\share\\a.txt"},
+        {"\\\\\\\\server\\a.txt", "\\\\server\\a.txt"},
+        {"//server//share/a.txt", "//server/share/a.txt"},
+        {"a\\/b", "a\\b"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(NormalizeListPath(in), out) << in.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace quillora
