@@ -104,6 +104,12 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
         return 0;
     }
     QFile file(path);
+    // A folder, a device or a pipe could block the open or never end.
+    if (!QFileInfo(path).isFile()) {
+        throw std::runtime_error(QStringLiteral("Cannot open %1: not a file")
+                                     .arg(QDir::toNativeSeparators(path))
+                                     .toStdString());
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         ThrowFileError("Cannot open", path, file);
     }

@@ -29,9 +29,10 @@ bool FileExists(const QString& path);
 // Reads the file as 8-bit text and appends every candidate that passes the
 // base's test. A line ends at CR, CR LF or a bare LF; a candidate is taken
 // whole, untrimmed. A missing file shows "File not found" and appends
-// nothing. A file that cannot be opened or read throws (the caller reports
-// it); entries accepted before a read failure are kept, and nothing already in
-// the list is ever dropped. Returns how many entries were appended.
+// nothing. Anything that cannot be opened or read, or is no plain file (a
+// folder, a device, a pipe), throws for the caller to report; entries
+// accepted before a read failure are kept, and nothing already in the list is
+// ever dropped. Returns how many entries were appended.
 int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base> base,
                  Dialogs& dialogs);
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "input/ListFileLoading.h"
@@ -345,6 +346,15 @@ TEST_F(ListFiles, AnUnreadableFileIsReportedAndNothingIsLost) {
     EXPECT_NE(w.report.failures[0].description.find(dir.path().toStdString()), std::string::npos);
     EXPECT_EQ(Entries(w.list), (Texts{"1", "2"}));
     EXPECT_EQ(w.pointer.current, Pointer::Default);
+}
+
+TEST_F(ListFiles, ADeviceIsRefusedRatherThanReadForever) {
+    if (!QFileInfo::exists(QStringLiteral("/dev/zero"))) {
+        GTEST_SKIP() << "no /dev/zero here";
+    }
+    EXPECT_THROW(LoadListFile(w.list, QStringLiteral("/dev/zero"), Base::Decimal, w.dialogs),
+                 std::runtime_error);
+    EXPECT_TRUE(w.list.isEmpty());
 }
 
 TEST_F(ListFiles, TheDialogAsksForSeveralTextFilesAndCancelChangesNothing) {
