@@ -2,6 +2,7 @@
 # What building Quillora needs.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev fonts-liberation)
 # What running it needs on top (the spreadsheet export drives LibreOffice Calc).
-RUN_PACKAGES=()
+RUN_PACKAGES=(libreoffice-calc)
 # What the tests and benchmarks need on top.
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev
+               libreoffice-calc libreoffice-dev imagemagick)

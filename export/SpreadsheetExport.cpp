@@ -1,0 +1,107 @@
+#include "export/SpreadsheetExport.h"
+
+#include <stdexcept>
+
+#include "export/TableCells.h"
+
+namespace quillora {
+
+namespace {
+
+// Only the Decimal row's digits are decimal numbers; hexadecimal, octal and
+// binary digits read as numbers would mean something else.
+CellReading ReadingFor(const QString& rowText, int column) {
+    return column >= 2 && rowText == QStringLiteral("Decimal") ? CellReading::NumberIfNumeric
+                                                               : CellReading::Text;
+}
+
+}  // namespace
+
+bool SaveResultsAsExcelFileIsExcelInstalled(SpreadsheetProvider& provider, Dialogs& dialogs) {
+    bool available = false;
+    try {
+        available = provider.available();
+    } catch (...) {
+        available = false;
+    }
+    if (!available) {
+        dialogs.message(kNotInstalledCheckMessage);
+    }
+    return available;
+}
+
+void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider& provider) {
+    Steps step(context.report, LocationName("Form1", "PushButton5_Click"));
+    const ResultsTableModel& table = context.table;
+
+    bool installed = true;
+    step(100,
+         [&] { installed = SaveResultsAsExcelFileIsExcelInstalled(provider, context.dialogs); });
+    if (!installed) {
+        step(102, [&] { context.dialogs.message(kNotInstalledFeatureMessage); });
+        return;
+    }
+    if (table.count() == 0) {
+        return;
+    }
+    step(110, [&] { context.pointer.setPointer(Pointer::Busy); });
+
+    std::unique_ptr<Spreadsheet> sheet;
+    step(112, [&] { sheet = provider.create(); });
+    auto call = [&](int label, auto&& operation) {
+        step(label, [&] {
+            if (!sheet) {
+                throw std::runtime_error("The spreadsheet application is not available");
+            }
+            operation(*sheet);
+        });
+    };
+    call(114, [](Spreadsheet& s) { s.startApplication(); });
+    call(116, [](Spreadsheet& s) { s.addWorkbook(); });
+    call(118, [](Spreadsheet& s) { s.useActiveSheet(); });
+
+    const int columns = ColumnCount(table);
+    for (int k = 1; k <= columns; ++k) {
+        step(124, [&] { context.pump.processEvents(); });
+        QString header;
+        step(126, [&] { header = HeaderText(table, k); });
+        call(126, [&](Spreadsheet& s) { s.setCellText(1, k, header, CellReading::Text); });
+        call(130, [&](Spreadsheet& s) { s.autoFitColumn(k); });
+    }
+
+    int sheetRow = 2;
+    const int rows = table.count();
+    for (int r = 1; r <= rows; ++r, ++sheetRow) {
+        step(138, [&] { context.pump.processEvents(); });
+        bool ticked = false;
+        step(140, [&] { ticked = IsTicked(table, r); });
+        if (!ticked) {
+            continue;
+        }
+        for (int k = 1; k <= columns; ++k) {
+            step(146, [&] { context.pump.processEvents(); });
+            QString text;
+            QString rowText;
+            const bool read = step(148, [&] {
+                text = CellText(table, r, k);
+                rowText = CellText(table, r, 1);
+            });
+            if (!read) {
+                continue;
+            }
+            if (k >= 2) {
+                text.remove(QLatin1Char('='));
+            }
+            call(148,
+                 [&](Spreadsheet& s) { s.setCellText(sheetRow, k, text, ReadingFor(rowText, k)); });
+        }
+    }
+
+    call(160, [](Spreadsheet& s) { s.autoFitAllColumns(); });
+    call(162, [](Spreadsheet& s) { s.makeVisible(); });
+    // Letting go of the client leaves the workbook open in the application.
+    sheet.reset();
+    step(164, [&] { context.pointer.setPointer(Pointer::Default); });
+}
+
+}  // namespace quillora

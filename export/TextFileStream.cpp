@@ -1,0 +1,38 @@
+#include "export/TextFileStream.h"
+
+#include <stdexcept>
+
+namespace quillora {
+
+void TextFileStream::create(const QString& fileName) {
+    file_.setFileName(fileName);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        throw std::runtime_error(file_.errorString().toStdString());
+    }
+}
+
+void TextFileStream::writeLine(const QString& text) {
+    requireOpen();
+    const QByteArray bytes = text.toLatin1() + "\r\n";
+    if (file_.write(bytes) != bytes.size()) {
+        throw std::runtime_error(file_.errorString().toStdString());
+    }
+}
+
+void TextFileStream::close() {
+    requireOpen();
+    // Closing flushes what is buffered, so a full disk shows up here.
+    const bool flushed = file_.flush();
+    file_.close();
+    if (!flushed) {
+        throw std::runtime_error(file_.errorString().toStdString());
+    }
+}
+
+void TextFileStream::requireOpen() const {
+    if (!file_.isOpen()) {
+        throw std::runtime_error("Bad file name or number");
+    }
+}
+
+}  // namespace quillora
