@@ -1,0 +1,44 @@
+#include "DigitText.h"
+
+#include "EngineError.h"
+
+namespace quillora::detail {
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+unsigned ParseBase(std::string_view base) {
+    if (base.empty() || base.size() > 9)
+        throw TypeMismatchError();
+    unsigned value = 0;
+    for (char c : base) {
+        if (!IsDecimalDigit(c))
+            throw TypeMismatchError();
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value == 0)
+        throw DivisionByZeroError();
+    if (value < 2 || value > 36)
+        throw TypeMismatchError();
+    return value;
+}
+
+void RequireDecimalDigits(std::string_view s) {
+    for (char c : s) {
+        if (!IsDecimalDigit(c))
+            throw TypeMismatchError();
+    }
+}
+
+std::string_view StripZeroDigits(std::string_view s) {
+    while (!s.empty() && DigitValue(s.front()) == 0)
+        s.remove_prefix(1);
+    return s;
+}
+
+}  // namespace quillora::detail

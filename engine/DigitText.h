@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Character-level helpers shared by the engine's sources (not part of its interface).
+namespace quillora::detail {
+
+// Digit value of a character: "0"-"9" are 0-9, letters of either case 10-35, anything else 0,
+// so a stray character reads as a zero digit, as it always has.
+constexpr unsigned DigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return static_cast<unsigned>(c - '0');
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<unsigned>(c - 'A') + 10;
+    if (c >= 'a' && c <= 'z')
+        return static_cast<unsigned>(c - 'a') + 10;
+    return 0;
+}
+
+constexpr char DigitChar(unsigned v) {
+    return static_cast<char>(v < 10 ? '0' + v : 'A' + (v - 10));
+}
+
+constexpr bool IsDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+constexpr char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+std::string_view TrimBlanks(std::string_view s);
+// A base handed over as decimal text: 2 to 36. "0" fails with "Division by zero" (it is a
+// divisor), anything else outside that range with "Type mismatch".
+unsigned ParseBase(std::string_view base);
+// Throws "Type mismatch" unless every character is a decimal digit.
+void RequireDecimalDigits(std::string_view s);
+// s without leading characters whose digit value is zero ("0", and stray characters).
+std::string_view StripZeroDigits(std::string_view s);
+
+}  // namespace quillora::detail

@@ -1,0 +1,232 @@
+#include "NumberText.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "DigitText.h"
+#include "EngineError.h"
+#include "NumberSystem.h"
+
+namespace quillora {
+namespace {
+
+using detail::IsDecimalDigit;
+
+bool IsHexDigit(char c) {
+    return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Hexadecimal digits of any length as an unsigned whole number, rounded to nearest, ties to
+// even: the first 64 significant bits plus a sticky bit for everything below them.
+double HexToNumber(std::string_view hex) {
+    while (!hex.empty() && hex.front() == '0')
+        hex.remove_prefix(1);
+    std::uint64_t top = 0;
+    std::size_t used = 0;
+    while (used < hex.size() && used < 16)
+        top = top * 16 + detail::DigitValue(hex[used++]);
+    bool sticky = false;
+    for (std::size_t i = used; i < hex.size() && !sticky; ++i)
+        sticky = hex[i] != '0';
+    int scale = static_cast<int>(std::min<std::size_t>(hex.size() - used, 1 << 20)) * 4;
+    if (top == 0)
+        return 0.0;
+    const int width = std::bit_width(top);
+    if (width > 53) {
+        const int drop = width - 53;
+        const std::uint64_t half = std::uint64_t{1} << (drop - 1);
+        const std::uint64_t rest = top & ((half << 1) - 1);
+        top >>= drop;
+        scale += drop;
+        if (rest > half || (rest == half && (sticky || (top & 1) != 0)))
+            ++top;
+    }
+    const double value = std::ldexp(static_cast<double>(top), scale);
+    if (std::isinf(value))
+        throw OverflowError();
+    return value;
+}
+
+// Length of the decimal number at the start of s (sign, digits with an optional point and at
+// least one digit, optional exponent), or 0 when s does not start with one.
+std::size_t DecimalLength(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < s.size() && IsDecimalDigit(s[i]))
+        ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDecimalDigit(s[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            ++j;
+        const std::size_t start = j;
+        while (j < s.size() && IsDecimalDigit(s[j]))
+            ++j;
+        if (j == start)
+            return 0;
+        i = j;
+    }
+    return i;
+}
+
+// from_chars reports both overflow and underflow as out of range; the decimal exponent of the
+// first significant digit tells them apart.
+bool BelowDoubleRange(std::string_view s) {
+    long long position = 0;  // power of ten of the first significant digit, plus one
+    std::size_t i = 0;
+    bool seenDigit = false, seenPoint = false;
+    for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
+        if (s[i] == '.') {
+            seenPoint = true;
+        } else if (IsDecimalDigit(s[i])) {
+            if (!seenDigit && s[i] != '0')
+                seenDigit = true;
+            if (seenDigit && !seenPoint)
+                ++position;
+            if (!seenDigit && seenPoint)
+                --position;
+        }
+    }
+    long long exponent = 0;
+    if (i < s.size()) {
+        bool negative = false;
+        ++i;
+        if (s[i] == '+' || s[i] == '-')
+            negative = s[i++] == '-';
+        for (; i < s.size(); ++i)
+            exponent = std::min(exponent * 10 + (s[i] - '0'), 1'000'000'000LL);
+        if (negative)
+            exponent = -exponent;
+    }
+    return position + exponent < 0;
+}
+
+double DecimalToNumber(std::string_view s) {
+    const bool negative = s.front() == '-';
+    if (s.front() == '+' || s.front() == '-')
+        s.remove_prefix(1);
+    double value = 0;
+    const auto result = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (!BelowDoubleRange(s))
+            throw OverflowError();
+        value = 0;
+    } else if (result.ec != std::errc{} || result.ptr != s.data() + s.size()) {
+        throw TypeMismatchError();
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+double TextToNumber(std::string_view text) {
+    const std::string_view s = detail::TrimBlanks(text);
+    if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
+        const std::string_view hex = s.substr(2);
+        for (char c : hex) {
+            if (!IsHexDigit(c))
+                throw TypeMismatchError();
+        }
+        return HexToNumber(hex);
+    }
+    if (s.empty() || DecimalLength(s) != s.size())
+        throw TypeMismatchError();
+    return DecimalToNumber(s);
+}
+
+bool IsNumeric(std::string_view text) {
+    try {
+        TextToNumber(text);
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
+std::string NumberToText(double value) {
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value < 0 ? "-Infinity" : "Infinity";
+    if (value == 0)
+        return "0";
+    // "d.dddddddddddddde+XX": 15 significant digits, correctly rounded by the C library.
+    char buffer[32];
+    const int length = std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    const std::string_view text(buffer, static_cast<std::size_t>(length));
+    std::string digits;
+    digits += text[0];
+    digits += text.substr(2, 14);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    const int exponent = std::atoi(buffer + 17);
+    std::string out = value < 0 ? "-" : "";
+    if (exponent >= -4 && exponent <= 14) {
+        if (exponent < 0) {
+            out += "0.";
+            out.append(static_cast<std::size_t>(-exponent - 1), '0');
+            out += digits;
+        } else {
+            const auto whole = static_cast<std::size_t>(exponent) + 1;
+            if (digits.size() <= whole) {
+                out += digits;
+                out.append(whole - digits.size(), '0');
+            } else {
+                out.append(digits, 0, whole);
+                out += '.';
+                out.append(digits, whole);
+            }
+        }
+        return out;
+    }
+    out += digits[0];
+    if (digits.size() > 1) {
+        out += '.';
+        out.append(digits, 1);
+    }
+    char exponentText[16];
+    std::snprintf(exponentText, sizeof exponentText, "E%c%02d", exponent < 0 ? '-' : '+',
+                  std::abs(exponent));
+    return out + exponentText;
+}
+
+std::optional<std::string> AcceptedEntry(std::string_view entry, int radix) {
+    switch (radix) {
+        case 10:
+            if (IsNumeric(entry))
+                return std::string(entry);
+            return std::nullopt;
+        case 16: {
+            if (!IsNumeric("&H" + std::string(entry)))
+                return std::nullopt;
+            std::string upper(entry);
+            for (auto& c : upper)
+                c = detail::UpperAscii(c);
+            return upper;
+        }
+        case 8:
+            if (IsOctalText(entry))
+                return std::string(entry);
+            return std::nullopt;
+        case 2:
+            if (IsBinaryText(entry))
+                return std::string(entry);
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace quillora

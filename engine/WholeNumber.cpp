@@ -1,0 +1,287 @@
+#include "WholeNumber.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <limits>
+
+#include "DigitText.h"
+#include "EngineError.h"
+
+namespace quillora::detail {
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr std::array<std::uint8_t, 256> kDigitTable = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<std::uint8_t>(DigitValue(static_cast<char>(c)));
+    return table;
+}();
+
+inline unsigned Digit(char c) {
+    return kDigitTable[static_cast<unsigned char>(c)];
+}
+
+// Bits per digit for a power-of-two base, 0 otherwise.
+unsigned BitsPerDigit(unsigned base) {
+    return std::has_single_bit(base) ? static_cast<unsigned>(std::countr_zero(base)) : 0;
+}
+
+bool DigitsWithinBase(std::string_view s, unsigned base) {
+    for (char c : s) {
+        if (Digit(c) >= base)
+            return false;
+    }
+    return true;
+}
+
+// As many digits per machine word as fit. When a digit may exceed the base, a chunk's value
+// can exceed base^digits, so fewer digits are taken to keep it within one word.
+struct Chunk {
+    unsigned digits;
+    std::uint64_t power;
+};
+
+Chunk ChunkFor(unsigned base, bool withinBase) {
+    const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() / (withinBase ? 1 : 36);
+    Chunk chunk{1, base};
+    while (chunk.power <= limit / base) {
+        chunk.power *= base;
+        ++chunk.digits;
+    }
+    return chunk;
+}
+
+std::uint64_t ReadChunk(std::string_view s, unsigned base) {
+    std::uint64_t v = 0;
+    if (base == 10) {
+        for (char c : s)
+            v = v * 10 + Digit(c);
+    } else {
+        for (char c : s)
+            v = v * base + Digit(c);
+    }
+    return v;
+}
+
+// w = w * m + add.
+void MultiplyAdd(Words& w, std::uint64_t m, std::uint64_t add) {
+    std::uint64_t carry = add;
+    for (auto& word : w) {
+        const Wide p = static_cast<Wide>(word) * m + carry;
+        word = static_cast<std::uint64_t>(p);
+        carry = static_cast<std::uint64_t>(p >> 64);
+    }
+    if (carry != 0)
+        w.push_back(carry);
+}
+
+void DropZeroWords(Words& w) {
+    while (!w.empty() && w.back() == 0)
+        w.pop_back();
+}
+
+Words PackBits(std::string_view s, unsigned bits) {
+    Words w((s.size() * bits + 63) / 64, 0);
+    std::size_t bit = 0;
+    for (std::size_t i = s.size(); i-- > 0; bit += bits) {
+        const std::uint64_t d = Digit(s[i]);
+        const std::size_t index = bit >> 6;
+        const unsigned shift = bit & 63;
+        w[index] |= d << shift;
+        if (shift + bits > 64)
+            w[index + 1] |= d >> (64 - shift);
+    }
+    DropZeroWords(w);
+    return w;
+}
+
+std::string UnpackBits(const Words& w, unsigned bits) {
+    const std::size_t totalBits = (w.size() - 1) * 64 + std::bit_width(w.back());
+    const std::size_t count = (totalBits + bits - 1) / bits;
+    const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+    std::string out(count, '0');
+    std::size_t bit = 0;
+    for (std::size_t j = 0; j < count; ++j, bit += bits) {
+        const std::size_t index = bit >> 6;
+        const unsigned shift = bit & 63;
+        std::uint64_t d = w[index] >> shift;
+        if (shift + bits > 64 && index + 1 < w.size())
+            d |= w[index + 1] << (64 - shift);
+        out[count - 1 - j] = DigitChar(static_cast<unsigned>(d & mask));
+    }
+    return out;
+}
+
+// Division by 10^19 through its precomputed reciprocal (10^19 already has its top bit set),
+// which spares a hardware division per word.
+constexpr std::uint64_t kTen19 = 10'000'000'000'000'000'000ULL;
+constexpr std::uint64_t kTen19Reciprocal = static_cast<std::uint64_t>(~Wide{0} / kTen19);
+
+inline std::uint64_t DivideStepTen19(std::uint64_t high, std::uint64_t low,
+                                     std::uint64_t& quotient) {
+    const Wide t =
+        static_cast<Wide>(kTen19Reciprocal) * high + ((static_cast<Wide>(high) << 64) | low);
+    std::uint64_t q = static_cast<std::uint64_t>(t >> 64) + 1;
+    std::uint64_t r = low - q * kTen19;
+    if (r > static_cast<std::uint64_t>(t)) {
+        --q;
+        r += kTen19;
+    }
+    if (r >= kTen19) {
+        ++q;
+        r -= kTen19;
+    }
+    quotient = q;
+    return r;
+}
+
+// w = w / d; returns w mod d.
+std::uint64_t DivideInPlace(Words& w, std::uint64_t d) {
+    std::uint64_t r = 0;
+    if (d == kTen19) {
+        for (std::size_t i = w.size(); i-- > 0;)
+            r = DivideStepTen19(r, w[i], w[i]);
+    } else {
+        for (std::size_t i = w.size(); i-- > 0;) {
+            const Wide cur = (static_cast<Wide>(r) << 64) | w[i];
+            w[i] = static_cast<std::uint64_t>(cur / d);
+            r = static_cast<std::uint64_t>(cur % d);
+        }
+    }
+    DropZeroWords(w);
+    return r;
+}
+
+// Writes v's digits right-aligned ending at end; width digits when pad, else no leading zeros.
+char* WriteChunk(char* end, std::uint64_t v, unsigned base, unsigned width, bool pad) {
+    unsigned written = 0;
+    if (base == 10) {
+        while (v != 0 || (pad && written < width)) {
+            *--end = static_cast<char>('0' + v % 10);
+            v /= 10;
+            ++written;
+        }
+    } else {
+        while (v != 0 || (pad && written < width)) {
+            *--end = DigitChar(static_cast<unsigned>(v % base));
+            v /= base;
+            ++written;
+        }
+    }
+    return end;
+}
+
+std::string WriteWord(std::uint64_t v, unsigned base) {
+    char buffer[64];
+    char* end = std::to_chars(buffer, buffer + sizeof buffer, v, static_cast<int>(base)).ptr;
+    if (base > 10) {
+        for (char* p = buffer; p != end; ++p)
+            *p = UpperAscii(*p);
+    }
+    return std::string(buffer, end);
+}
+
+bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
+    v = 0;
+    for (char c : s) {
+        if (__builtin_mul_overflow(v, base, &v) || __builtin_add_overflow(v, Digit(c), &v))
+            return false;
+    }
+    return true;
+}
+
+// Decimal digits of 2^1024 - 2^970, the least whole number that rounds beyond the largest double.
+const std::string& DecimalRangeLimit() {
+    static const std::string limit = [] {
+        Words w(16, 0);
+        w[15] = ~std::uint64_t{0} << 10;
+        return WriteDigits(w, 10);
+    }();
+    return limit;
+}
+
+bool DecimalBeyondDoubleRange(std::string_view s) {
+    const std::string& limit = DecimalRangeLimit();
+    if (s.size() != limit.size())
+        return s.size() > limit.size();
+    return s >= limit;
+}
+
+bool AllDecimalDigits(std::string_view s) {
+    for (char c : s) {
+        if (!IsDecimalDigit(c))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Words ReadDigits(std::string_view digits, unsigned base) {
+    const std::string_view s = StripZeroDigits(digits);
+    Words w;
+    if (s.empty())
+        return w;
+    const bool within = DigitsWithinBase(s, base);
+    if (const unsigned bits = BitsPerDigit(base); bits != 0 && within)
+        return PackBits(s, bits);
+    const Chunk chunk = ChunkFor(base, within);
+    w.reserve(s.size() * 6 / 64 + 2);
+    std::size_t first = s.size() % chunk.digits;
+    if (first == 0)
+        first = chunk.digits;
+    MultiplyAdd(w, 0, ReadChunk(s.substr(0, first), base));
+    for (std::size_t pos = first; pos < s.size(); pos += chunk.digits) {
+        MultiplyAdd(w, chunk.power, ReadChunk(s.substr(pos, chunk.digits), base));
+    }
+    DropZeroWords(w);
+    return w;
+}
+
+std::string WriteDigits(Words value, unsigned base) {
+    if (value.empty())
+        return "0";
+    if (const unsigned bits = BitsPerDigit(base); bits != 0)
+        return UnpackBits(value, bits);
+    if (value.size() == 1)
+        return WriteWord(value[0], base);
+    const Chunk chunk = ChunkFor(base, true);
+    // At least one bit per digit for base 3 and up: 64 digits per word is an upper bound.
+    std::string buffer(value.size() * 64 + 1, '0');
+    char* const end = buffer.data() + buffer.size();
+    char* begin = end;
+    while (!value.empty()) {
+        const std::uint64_t r = DivideInPlace(value, chunk.power);
+        begin = WriteChunk(begin, r, base, chunk.digits, !value.empty());
+    }
+    return std::string(begin, end);
+}
+
+bool BeyondDoubleRange(const Words& value) {
+    if (value.size() != 16)
+        return value.size() > 16;
+    return value[15] >= (~std::uint64_t{0} << 10);
+}
+
+std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bool checkRange) {
+    const std::string_view s = StripZeroDigits(digits);
+    if (s.empty())
+        return "0";
+    if (from == 10 && to == 10 && AllDecimalDigits(s)) {
+        if (checkRange && DecimalBeyondDoubleRange(s))
+            throw OverflowError();
+        return std::string(s);
+    }
+    std::uint64_t word = 0;
+    if (s.size() <= 64 && TryReadWord(s, from, word))
+        return WriteWord(word, to);
+    Words w = ReadDigits(s, from);
+    if (checkRange && BeyondDoubleRange(w))
+        throw OverflowError();
+    return WriteDigits(std::move(w), to);
+}
+
+}  // namespace quillora::detail
