@@ -33,6 +33,10 @@ QString WriteListFile(const QTemporaryDir& dir, const char* name, Base base) {
     char line[32];
     for (int i = 0; i < kLines; ++i) {
         const unsigned long long value = random();
+        if (name[0] == 'x') {  // lines no base takes: the cost of rejecting
+            text.append("x1y2z3\r\n");
+            continue;
+        }
         const int n = base == Base::Hexadecimal
                           ? std::snprintf(line, sizeof line, "%016llx\r\n", value)
                           : std::snprintf(line, sizeof line, "%llu\r\n", value % 1'000'000'000ULL);
@@ -48,19 +52,20 @@ QString WriteListFile(const QTemporaryDir& dir, const char* name, Base base) {
     return path;
 }
 
-void LoadMillionLines(benchmark::State& state, Base base) {
+void LoadMillionLines(benchmark::State& state, Base base, const char* name = "list.txt",
+                      int expected = kLines) {
     const QTemporaryDir dir;
-    const QString path = WriteListFile(dir, "list.txt", base);
+    const QString path = WriteListFile(dir, name, base);
     SilentDialogs dialogs;
     std::size_t bytesPerEntry = 0;
     for (auto _ : state) {
         quillora::NumberListModel list;
         const int loaded = quillora::LoadListFile(list, path, base, dialogs);
-        if (loaded != kLines) {
+        if (loaded != expected) {
             state.SkipWithError("not every line loaded");
             break;
         }
-        bytesPerEntry = list.memoryBytes() / static_cast<std::size_t>(loaded);
+        bytesPerEntry = loaded == 0 ? 0 : list.memoryBytes() / static_cast<std::size_t>(loaded);
         benchmark::DoNotOptimize(list.count());
     }
     state.counters["list_bytes_per_entry"] = static_cast<double>(bytesPerEntry);
@@ -74,9 +79,13 @@ void BM_LoadDecimalFile(benchmark::State& state) {
 void BM_LoadHexadecimalFile(benchmark::State& state) {
     LoadMillionLines(state, Base::Hexadecimal);
 }
+void BM_LoadRejectedLines(benchmark::State& state) {
+    LoadMillionLines(state, Base::Decimal, "x.txt", 0);
+}
 
 BENCHMARK(BM_LoadDecimalFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadHexadecimalFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadRejectedLines)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
