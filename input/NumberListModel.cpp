@@ -25,11 +25,6 @@ void EntryBatch::add(std::string_view text) {
     ends_.push_back(bytes_.size());
 }
 
-std::string_view EntryBatch::at(std::size_t i) const {
-    const std::uint64_t begin = i == 0 ? 0 : ends_.at(i - 1);
-    return std::string_view(bytes_).substr(begin, ends_.at(i) - begin);
-}
-
 void EntryBatch::clear() {
     bytes_.clear();
     ends_.clear();

@@ -20,7 +20,6 @@ class EntryBatch {
     std::size_t size() const { return ends_.size(); }
     bool empty() const { return ends_.empty(); }
     std::size_t bytes() const { return bytes_.size(); }
-    std::string_view at(std::size_t i) const;
     void clear();
 
   private:
