@@ -30,9 +30,11 @@ bool EqualsIgnoringCase(std::string_view s, std::string_view lower) {
 // Position of the "E" of a decimal exponent form (decimal digits with at most one ".", then
 // "E" or "e", an optional sign and digits), or npos when the text is not in that form.
 std::size_t ExponentStart(std::string_view s) {
-    const std::size_t e = s.find_first_of("Ee");
-    if (e == std::string_view::npos)
-        return e;
+    std::size_t e = 0;
+    while (e < s.size() && s[e] != 'E' && s[e] != 'e')
+        ++e;
+    if (e == s.size())
+        return std::string_view::npos;
     const std::string_view mantissa = s.substr(0, e);
     const auto points = std::count(mantissa.begin(), mantissa.end(), '.');
     const auto digits = std::count_if(mantissa.begin(), mantissa.end(), detail::IsDecimalDigit);
@@ -127,7 +129,9 @@ std::string ConvertNumber(std::string_view value, std::string_view fromBase,
         throw OverflowError();
     }
     const std::size_t exponent = from == 10 ? ExponentStart(s) : std::string_view::npos;
-    const std::size_t point = s.find('.');
+    const auto dot = std::find(s.begin(), s.end(), '.');
+    const std::size_t point =
+        dot == s.end() ? std::string_view::npos : static_cast<std::size_t>(dot - s.begin());
     if (exponent == std::string_view::npos && point == std::string_view::npos) {
         return WithSign(negative, detail::ConvertWhole(s, from, to, true));
     }

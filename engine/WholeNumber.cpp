@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cstring>
 #include <limits>
 
 #include "DigitText.h"
@@ -35,6 +36,41 @@ bool DigitsWithinBase(std::string_view s, unsigned base) {
             return false;
     }
     return true;
+}
+
+bool AllDecimalDigits(std::string_view s) {
+    for (char c : s) {
+        if (!IsDecimalDigit(c))
+            return false;
+    }
+    return true;
+}
+
+// Eight decimal digit characters to their value with three multiplications instead of eight.
+std::uint64_t EightDigits(const char* p) {
+    std::uint64_t v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, p, 8);
+        v -= 0x3030303030303030ULL;
+        v = v * 10 + (v >> 8);
+        v = ((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
+             ((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
+            32;
+    } else {
+        for (int i = 0; i < 8; ++i)
+            v = v * 10 + static_cast<std::uint64_t>(p[i] - '0');
+    }
+    return v;
+}
+
+std::uint64_t ReadDecimalChunk(std::string_view s) {
+    std::uint64_t v = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        v = v * 100'000'000 + EightDigits(s.data() + i);
+    for (; i < s.size(); ++i)
+        v = v * 10 + static_cast<std::uint64_t>(s[i] - '0');
+    return v;
 }
 
 // As many digits per machine word as fit. When a digit may exceed the base, a chunk's value
@@ -210,14 +246,6 @@ bool DecimalBeyondDoubleRange(std::string_view s) {
     return s >= limit;
 }
 
-bool AllDecimalDigits(std::string_view s) {
-    for (char c : s) {
-        if (!IsDecimalDigit(c))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 Words ReadDigits(std::string_view digits, unsigned base) {
@@ -233,9 +261,16 @@ Words ReadDigits(std::string_view digits, unsigned base) {
     std::size_t first = s.size() % chunk.digits;
     if (first == 0)
         first = chunk.digits;
-    MultiplyAdd(w, 0, ReadChunk(s.substr(0, first), base));
-    for (std::size_t pos = first; pos < s.size(); pos += chunk.digits) {
-        MultiplyAdd(w, chunk.power, ReadChunk(s.substr(pos, chunk.digits), base));
+    if (base == 10 && AllDecimalDigits(s)) {
+        MultiplyAdd(w, 0, ReadDecimalChunk(s.substr(0, first)));
+        for (std::size_t pos = first; pos < s.size(); pos += chunk.digits) {
+            MultiplyAdd(w, chunk.power, ReadDecimalChunk(s.substr(pos, chunk.digits)));
+        }
+    } else {
+        MultiplyAdd(w, 0, ReadChunk(s.substr(0, first), base));
+        for (std::size_t pos = first; pos < s.size(); pos += chunk.digits) {
+            MultiplyAdd(w, chunk.power, ReadChunk(s.substr(pos, chunk.digits), base));
+        }
     }
     DropZeroWords(w);
     return w;
