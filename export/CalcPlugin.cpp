@@ -29,12 +29,13 @@ QStringList Candidates() {
 }  // namespace
 
 CalcPlugin& CalcPlugin::instance() {
-    static CalcPlugin plugin;
+    static CalcPlugin plugin(Candidates());
     return plugin;
 }
 
-CalcPlugin::CalcPlugin() {
-    for (const QString& path : Candidates()) {
+CalcPlugin::CalcPlugin(const QStringList& candidates) {
+    error_ = QStringLiteral("No LibreOffice plugin");
+    for (const QString& path : candidates) {
         if (!QFileInfo::exists(path)) {
             error_ = QStringLiteral("No LibreOffice plugin at ") + path;
             continue;

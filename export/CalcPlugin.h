@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QString>
+#include <QStringList>
 
 #include "export/uno/CalcPluginApi.h"
 
@@ -17,6 +18,8 @@ class CalcPlugin {
     // The one plugin of this process. Looks in $QUILLORA_CALC_PLUGIN when
     // set, else beside the program, else in the build's plugin directory.
     static CalcPlugin& instance();
+    // The first of these paths that loads.
+    explicit CalcPlugin(const QStringList& candidates);
 
     bool loaded() const { return newSession_ != nullptr; }
     // Why it could not be loaded.
@@ -26,8 +29,6 @@ class CalcPlugin {
     std::unique_ptr<calc_plugin::CalcSession> newSession() const;
 
   private:
-    CalcPlugin();
-
     QString error_;
     calc_plugin::OfficeInstalledFunction officeInstalled_ = nullptr;
     calc_plugin::NewSessionFunction newSession_ = nullptr;

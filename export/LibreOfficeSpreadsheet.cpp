@@ -6,14 +6,15 @@
 #include <stdexcept>
 
 #include "engine/NumberText.h"
-#include "export/CalcPlugin.h"
 
 namespace quillora {
 
 namespace {
 
 std::string TimeoutMessage(std::chrono::milliseconds limit) {
-    return "LibreOffice did not answer within " + std::to_string(limit.count() / 1000) + " seconds";
+    const double seconds = static_cast<double>(limit.count()) / 1000.0;
+    return "LibreOffice did not answer within " + QString::number(seconds).toStdString() +
+           " seconds";
 }
 
 // The number a text reads as, by the program's own numeric test; nothing for
@@ -107,19 +108,19 @@ void LibreOfficeSpreadsheet::makeVisible() {
     call([](calc_plugin::CalcSession& s) { s.makeVisible(); }, options_.callLimit);
 }
 
-LibreOfficeProvider::LibreOfficeProvider(EventPump* pump, LibreOfficeOptions options)
-    : pump_(pump), options_(std::move(options)) {}
+LibreOfficeProvider::LibreOfficeProvider(EventPump* pump, LibreOfficeOptions options,
+                                         const CalcPlugin& plugin)
+    : pump_(pump), options_(std::move(options)), plugin_(plugin) {}
 
 bool LibreOfficeProvider::available() {
-    const CalcPlugin& plugin = CalcPlugin::instance();
-    return plugin.loaded() && plugin.officeInstalled();
+    return plugin_.loaded() && plugin_.officeInstalled();
 }
 
 std::unique_ptr<Spreadsheet> LibreOfficeProvider::create() {
-    std::unique_ptr<calc_plugin::CalcSession> session = CalcPlugin::instance().newSession();
+    std::unique_ptr<calc_plugin::CalcSession> session = plugin_.newSession();
     if (!session) {
         throw std::runtime_error("The LibreOffice plugin is missing: " +
-                                 CalcPlugin::instance().errorString().toStdString());
+                                 plugin_.errorString().toStdString());
     }
     return std::make_unique<LibreOfficeSpreadsheet>(std::move(session), options_, pump_);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "calc/UiPorts.h"
+#include "export/CalcPlugin.h"
 #include "export/DeadlineWorker.h"
 #include "export/Spreadsheet.h"
 #include "export/uno/CalcPluginApi.h"
@@ -55,7 +56,8 @@ class LibreOfficeSpreadsheet : public Spreadsheet {
 class LibreOfficeProvider : public SpreadsheetProvider {
   public:
     explicit LibreOfficeProvider(EventPump* pump = nullptr,
-                                 LibreOfficeOptions options = LibreOfficeOptions::ForUser());
+                                 LibreOfficeOptions options = LibreOfficeOptions::ForUser(),
+                                 const CalcPlugin& plugin = CalcPlugin::instance());
     // The plugin loads and LibreOffice with Calc is installed.
     bool available() override;
     std::unique_ptr<Spreadsheet> create() override;
@@ -63,6 +65,7 @@ class LibreOfficeProvider : public SpreadsheetProvider {
   private:
     EventPump* pump_;
     LibreOfficeOptions options_;
+    const CalcPlugin& plugin_;
 };
 
 }  // namespace quillora
