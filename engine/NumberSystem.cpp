@@ -14,8 +14,9 @@ namespace {
 
 using detail::DigitValue;
 
-// A point position this far from the digits would need a text of millions of characters.
-constexpr long long kLongestExpansion = 1'000'000;
+// Longest fraction part (in digits, trailing zeros aside) a conversion takes on: its work grows
+// with the square of the length, and a longer one would hold the window for seconds.
+constexpr long long kLongestFraction = 100'000;
 
 bool EqualsIgnoringCase(std::string_view s, std::string_view lower) {
     if (s.size() != lower.size())
@@ -61,7 +62,7 @@ long long ReadExponent(std::string_view text) {
     }
     long long value = 0;
     for (char c : text)
-        value = std::min(value * 10 + (c - '0'), kLongestExpansion * 10);
+        value = std::min(value * 10 + (c - '0'), kLongestFraction * 10);
     return negative ? -value : value;
 }
 
@@ -91,7 +92,7 @@ WholeAndFraction ExpandExponent(std::string_view mantissa, long long exponent) {
     // The first digit is nonzero: a whole part of more than 309 digits is beyond every double.
     if (pointAt > 309)
         throw OverflowError();
-    if (pointAt < -kLongestExpansion)
+    if (pointAt < -kLongestFraction)
         throw OverflowError();
     const auto size = static_cast<long long>(digits.size());
     if (pointAt <= 0)
@@ -100,10 +101,6 @@ WholeAndFraction ExpandExponent(std::string_view mantissa, long long exponent) {
         return {digits + std::string(static_cast<std::size_t>(pointAt - size), '0'), ""};
     const auto split = static_cast<std::size_t>(pointAt);
     return {digits.substr(0, split), digits.substr(split)};
-}
-
-bool AllZeroDigits(std::string_view s) {
-    return detail::StripZeroDigits(s).empty();
 }
 
 std::string WithSign(bool negative, std::string magnitude) {
@@ -141,10 +138,15 @@ std::string ConvertNumber(std::string_view value, std::string_view fromBase,
     } else {
         parts = {std::string(s.substr(0, point)), std::string(s.substr(point + 1))};
     }
+    std::string_view fraction = parts.fraction;
+    while (!fraction.empty() && DigitValue(fraction.back()) == 0)
+        fraction.remove_suffix(1);
     std::string whole = detail::ConvertWhole(parts.whole, from, to, true);
-    if (AllZeroDigits(parts.fraction))
+    if (fraction.empty())
         return WithSign(negative, std::move(whole));
-    return WithSign(negative, detail::AppendFraction(std::move(whole), parts.fraction, from, to));
+    if (fraction.size() > kLongestFraction)
+        throw OverflowError();
+    return WithSign(negative, detail::AppendFraction(std::move(whole), fraction, from, to));
 }
 
 std::string BaseToDecimal(std::string_view s, std::string_view base) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -313,6 +314,10 @@ std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bo
     std::uint64_t word = 0;
     if (s.size() <= 64 && TryReadWord(s, from, word))
         return WriteWord(word, to);
+    // The first digit is nonzero, so the value is at least from^(length - 1): a text far too
+    // long for the double range fails before the long work of reading it.
+    if (checkRange && static_cast<double>(s.size() - 1) * std::log2(from) > 1025)
+        throw OverflowError();
     Words w = ReadDigits(s, from);
     if (checkRange && BeyondDoubleRange(w))
         throw OverflowError();
