@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -267,4 +270,340 @@ TEST(AcceptedEntry, EachBaseItsOwnTest) {
     EXPECT_EQ(AcceptedEntry("102", 2), std::nullopt);
     EXPECT_EQ(AcceptedEntry("1 0", 2), std::nullopt);
     EXPECT_EQ(AcceptedEntry("101", 3), std::nullopt);
+}
+
+// ---- Properties against independent references (GMP, the C library) ------------------------
+
+namespace {
+
+// A GMP whole number that frees itself.
+class Big {
+  public:
+    Big() { mpz_init(v_); }
+    explicit Big(unsigned long x) { mpz_init_set_ui(v_, x); }
+    Big(const Big& other) { mpz_init_set(v_, other.v_); }
+    Big& operator=(const Big& other) {
+        mpz_set(v_, other.v_);
+        return *this;
+    }
+    ~Big() { mpz_clear(v_); }
+    mpz_ptr get() { return v_; }
+    mpz_srcptr get() const { return v_; }
+
+    std::string Text(int base) const {
+        std::string text(mpz_sizeinbase(v_, base) + 2, '\0');
+        mpz_get_str(text.data(), -base, v_);
+        text.resize(text.find('\0'));
+        return text;
+    }
+
+  private:
+    mpz_t v_;
+};
+
+class Random {
+  public:
+    explicit Random(unsigned long seed) : engine_(seed) {
+        gmp_randinit_mt(state_);
+        gmp_randseed_ui(state_, seed);
+    }
+    ~Random() { gmp_randclear(state_); }
+    Random(const Random&) = delete;
+    Random& operator=(const Random&) = delete;
+
+    int Between(int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(engine_);
+    }
+    bool Chance(int percent) { return Between(1, 100) <= percent; }
+
+    // A whole number of exactly this many bits.
+    Big WithBits(int bits) {
+        Big v;
+        mpz_urandomb(v.get(), state_, static_cast<mp_bitcnt_t>(bits));
+        mpz_setbit(v.get(), static_cast<mp_bitcnt_t>(bits - 1));
+        return v;
+    }
+
+    // Leading zeros and a random letter case: the same value to every reader.
+    std::string Disguise(std::string text) {
+        for (char& c : text) {
+            if (c >= 'A' && c <= 'Z' && Chance(50))
+                c = static_cast<char>(c + 32);
+        }
+        return std::string(static_cast<std::size_t>(Chance(30) ? Between(1, 5) : 0), '0') + text;
+    }
+
+    std::mt19937_64& engine() { return engine_; }
+
+  private:
+    std::mt19937_64 engine_;
+    gmp_randstate_t state_;
+};
+
+const char* const kBases[] = {"2", "8", "10", "16"};
+
+bool BeyondDoubleRange(const Big& v) {
+    Big limit;
+    mpz_ui_pow_ui(limit.get(), 2, 1024);
+    Big step;
+    mpz_ui_pow_ui(step.get(), 2, 970);
+    mpz_sub(limit.get(), limit.get(), step.get());
+    return mpz_cmp(v.get(), limit.get()) >= 0;
+}
+
+// value = n / d >= 0 written in base to by the rule for fractions: exact into base 10 when
+// it ends there, otherwise half-up to the significant digits that carry 15 decimal digits.
+std::string ReferenceText(const Big& n, const Big& d, int to) {
+    Big whole, rest;
+    mpz_fdiv_qr(whole.get(), rest.get(), n.get(), d.get());
+    const std::string wholeText = whole.Text(to);
+    if (mpz_sgn(rest.get()) == 0)
+        return wholeText;
+    long places = 0;
+    bool rounded = true;
+    if (to == 10) {
+        Big scaled = rest;
+        for (long f = 1; f <= 4000 && rounded; ++f) {
+            mpz_mul_ui(scaled.get(), scaled.get(), 10);
+            if (mpz_divisible_p(scaled.get(), d.get())) {
+                places = f;
+                rounded = false;
+            }
+        }
+    }
+    if (rounded) {
+        const long significant =
+            static_cast<long>(std::ceil(15.0 / std::log10(static_cast<double>(to)) - 1e-9));
+        if (mpz_sgn(whole.get()) != 0) {
+            places = std::max(0L, significant - static_cast<long>(wholeText.size()));
+        } else {
+            Big scaled = rest, digit;
+            long first = 0;
+            do {
+                mpz_mul_ui(scaled.get(), scaled.get(), static_cast<unsigned long>(to));
+                mpz_fdiv_q(digit.get(), scaled.get(), d.get());
+                ++first;
+            } while (mpz_sgn(digit.get()) == 0);
+            places = first - 1 + significant;
+        }
+    }
+    // floor((2 n to^places + d) / 2d): n to^places / d rounded half-up.
+    Big y, twice;
+    mpz_ui_pow_ui(y.get(), static_cast<unsigned long>(to), static_cast<unsigned long>(places));
+    mpz_mul(y.get(), y.get(), n.get());
+    mpz_mul_2exp(y.get(), y.get(), 1);
+    mpz_add(y.get(), y.get(), d.get());
+    mpz_mul_2exp(twice.get(), d.get(), 1);
+    mpz_fdiv_q(y.get(), y.get(), twice.get());
+    std::string digits = y.Text(to);
+    if (static_cast<long>(digits.size()) <= places)
+        digits.insert(0, static_cast<std::size_t>(places + 1) - digits.size(), '0');
+    std::string text = digits.substr(0, digits.size() - static_cast<std::size_t>(places));
+    std::string fraction = digits.substr(text.size());
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
+    return fraction.empty() ? text : text + "." + fraction;
+}
+
+}  // namespace
+
+TEST(ConvertNumberProperty, WholeNumbersUpTo1030BitsAgreeWithGmpBetweenEveryPairOfBases) {
+    Random random(20240611);
+    for (int round = 0; round < 600; ++round) {
+        const int bits = round < 40 ? 1 + round : random.Between(1, 1030);
+        const Big value = random.WithBits(bits);
+        const bool beyond = BeyondDoubleRange(value);
+        for (const char* from : kBases) {
+            const std::string text = random.Disguise(value.Text(std::atoi(from)));
+            EXPECT_EQ(BaseToDecimal(text, from), value.Text(10)) << text;
+            for (const char* to : kBases) {
+                const std::string expected = beyond ? "Overflow" : value.Text(std::atoi(to));
+                std::string actual;
+                try {
+                    actual = ConvertNumber(text, from, to);
+                } catch (const EngineError& e) {
+                    actual = e.what();
+                }
+                ASSERT_EQ(actual, expected) << text << " from " << from << " to " << to;
+            }
+        }
+    }
+}
+
+TEST(ConvertNumberProperty, AnyBaseAndDigitsBeyondTheBaseReadPositionally) {
+    Random random(7);
+    for (int round = 0; round < 400; ++round) {
+        const int from = random.Between(2, 36), to = random.Between(2, 36);
+        const bool beyondBase = random.Chance(30);
+        const int length = random.Between(1, 150);
+        std::string text;
+        Big expected;
+        for (int i = 0; i < length; ++i) {
+            const int digit = random.Between(0, beyondBase ? 35 : from - 1);
+            text += "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[digit];
+            mpz_mul_ui(expected.get(), expected.get(), static_cast<unsigned long>(from));
+            mpz_add_ui(expected.get(), expected.get(), static_cast<unsigned long>(digit));
+        }
+        EXPECT_EQ(BaseToDecimal(text, std::to_string(from)), expected.Text(10)) << text;
+        if (!BeyondDoubleRange(expected)) {
+            EXPECT_EQ(ConvertNumber(text, std::to_string(from), std::to_string(to)),
+                      expected.Text(to))
+                << text << " from " << from << " to " << to;
+        }
+    }
+}
+
+TEST(ConvertNumberProperty, SignedFractionsFollowTheRoundingRule) {
+    Random random(99);
+    for (int round = 0; round < 1500; ++round) {
+        const int fromBase = std::atoi(kBases[random.Between(0, 3)]);
+        const int toBase = std::atoi(kBases[random.Between(0, 3)]);
+        const Big whole = random.Chance(40) ? Big() : random.WithBits(random.Between(1, 90));
+        std::string fraction;
+        const int length = random.Between(1, 40);
+        const int zeros = random.Chance(30) ? random.Between(1, 30) : 0;
+        fraction.append(static_cast<std::size_t>(zeros), '0');
+        for (int i = 0; i < length; ++i)
+            fraction += "0123456789ABCDEF"[random.Between(0, fromBase - 1)];
+        const bool negative = random.Chance(30);
+        const std::string text =
+            (negative ? "-" : "") + random.Disguise(whole.Text(fromBase)) + "." + fraction;
+        // value = all digits read as one whole number, over fromBase^(fraction digits)
+        Big n, d;
+        mpz_set_str(n.get(), (whole.Text(fromBase) + fraction).c_str(), fromBase);
+        mpz_ui_pow_ui(d.get(), static_cast<unsigned long>(fromBase), fraction.size());
+        std::string expected = ReferenceText(n, d, toBase);
+        if (negative && expected != "0")
+            expected.insert(0, "-");
+        ASSERT_EQ(ConvertNumber(text, std::to_string(fromBase), std::to_string(toBase)), expected)
+            << text << " from " << fromBase << " to " << toBase;
+    }
+}
+
+TEST(ConvertNumberProperty, DecimalTextsOfDoublesConvertExactlyThenRound) {
+    Random random(5);
+    for (int round = 0; round < 1500; ++round) {
+        const double x = std::ldexp(std::uniform_real_distribution<double>(-1, 1)(random.engine()),
+                                    random.Between(-1070, 1023));
+        const std::string text = NumberToText(x);
+        // The exact value of the text: mantissa digits times a power of ten.
+        const auto e = text.find('E');
+        std::string mantissa = text.substr(x < 0 ? 1 : 0, e == std::string::npos ? e : e - (x < 0));
+        const long exponent = e == std::string::npos ? 0 : std::stol(text.substr(e + 1));
+        const auto point = mantissa.find('.');
+        long places = 0;
+        if (point != std::string::npos) {
+            places = static_cast<long>(mantissa.size() - point - 1);
+            mantissa.erase(point, 1);
+        }
+        places -= exponent;
+        Big n, d(1);
+        mpz_set_str(n.get(), mantissa.c_str(), 10);
+        if (places >= 0) {
+            mpz_ui_pow_ui(d.get(), 10, static_cast<unsigned long>(places));
+        } else {
+            Big scale;
+            mpz_ui_pow_ui(scale.get(), 10, static_cast<unsigned long>(-places));
+            mpz_mul(n.get(), n.get(), scale.get());
+        }
+        Big whole;
+        mpz_fdiv_q(whole.get(), n.get(), d.get());
+        for (const char* to : kBases) {
+            std::string expected =
+                BeyondDoubleRange(whole) ? "Overflow" : ReferenceText(n, d, std::atoi(to));
+            if (x < 0 && expected != "Overflow" && expected != "0")
+                expected.insert(0, "-");
+            std::string actual;
+            try {
+                actual = ConvertNumber(text, "10", to);
+            } catch (const EngineError& failure) {
+                actual = failure.what();
+            }
+            ASSERT_EQ(actual, expected) << text << " to " << to;
+        }
+    }
+}
+
+TEST(NumberTextProperty, GeneralFormatAndReadBackAgreeWithTheCLibrary) {
+    std::mt19937_64 random(11);
+    for (int round = 0; round < 20000; ++round) {
+        double x;
+        const std::uint64_t bits = random();
+        std::memcpy(&x, &bits, sizeof x);
+        if (!std::isfinite(x) || x == 0)
+            continue;
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.15G", x);
+        const std::string text = NumberToText(x);
+        ASSERT_EQ(text, expected);
+        // Beside the largest doubles the 15-digit text rounds beyond the range.
+        const double back = std::strtod(expected, nullptr);
+        if (std::isinf(back)) {
+            EXPECT_EQ(Failure([&] { TextToNumber(text); }), "Overflow") << text;
+        } else {
+            ASSERT_EQ(TextToNumber(text), back) << text;
+        }
+    }
+}
+
+TEST(NumberTextProperty, LongDecimalAndHexadecimalTextsRoundLikeTheCLibrary) {
+    Random random(3);
+    for (int round = 0; round < 3000; ++round) {
+        // Hexadecimal: 53 significant bits, then a tie, or a tie broken far below.
+        std::string hex;
+        const int length = random.Between(1, 270);
+        for (int i = 0; i < length; ++i)
+            hex += "0123456789abcdefABCDEF"[random.Between(0, 21)];
+        if (random.Chance(25) && length > 20) {
+            hex = "1" + std::string(12, 'F') + (random.Chance(50) ? "8" : "9") +
+                  std::string(static_cast<std::size_t>(length - 14), '0');
+            if (random.Chance(50))
+                hex.back() = '1';
+        }
+        const double expected = std::strtod(("0x" + hex).c_str(), nullptr);
+        if (std::isinf(expected)) {
+            EXPECT_EQ(Failure([&] { TextToNumber("&H" + hex); }), "Overflow") << hex;
+        } else {
+            ASSERT_EQ(TextToNumber("&h" + hex), expected) << hex;
+        }
+        // Decimal: long digit runs with a point and an exponent.
+        std::string decimal = random.Chance(50) ? "-" : "";
+        for (int i = random.Between(1, 40); i > 0; --i)
+            decimal += static_cast<char>('0' + random.Between(0, 9));
+        decimal += "." + std::to_string(random.Between(0, 99999));
+        decimal += "e" + std::to_string(random.Between(-360, 330));
+        const double value = std::strtod(decimal.c_str(), nullptr);
+        if (std::isinf(value)) {
+            EXPECT_EQ(Failure([&] { TextToNumber(decimal); }), "Overflow") << decimal;
+        } else {
+            ASSERT_EQ(TextToNumber(decimal), value) << decimal;
+        }
+    }
+}
+
+TEST(CalculationsProperty, ArithmeticAgreesWithGmp) {
+    Random random(17);
+    for (int round = 0; round < 300; ++round) {
+        const Big a = random.WithBits(random.Between(1, 700)),
+                  b = random.WithBits(random.Between(1, 700));
+        const std::string aText = random.Disguise(a.Text(10)), bText = random.Disguise(b.Text(10));
+        Big sum, product;
+        mpz_add(sum.get(), a.get(), b.get());
+        mpz_mul(product.get(), a.get(), b.get());
+        ASSERT_EQ(AddDecimalStrings(aText, bText, random.Between(1, 15)), sum.Text(10));
+        if (bText.size() > 1) {
+            ASSERT_EQ(MultiplyDecimalStrings(aText, bText), product.Text(10));
+        }
+        const unsigned long divisor = static_cast<unsigned long>(random.Between(1, 2147483647));
+        Big quotient, remainder;
+        mpz_fdiv_qr_ui(quotient.get(), remainder.get(), a.get(), divisor);
+        ASSERT_EQ(DivideDecimalString(aText, std::to_string(divisor)), quotient.Text(10));
+        ASSERT_EQ(RemainderDecimalString(aText, std::to_string(divisor)), remainder.Text(10));
+        const unsigned long exponent = static_cast<unsigned long>(random.Between(1, 40));
+        Big power;
+        mpz_pow_ui(power.get(), b.get(), exponent);
+        if (b.Text(10).size() > 1) {
+            ASSERT_EQ(PowerDecimalString(b.Text(10), std::to_string(exponent)), power.Text(10));
+        }
+    }
 }
