@@ -4,16 +4,14 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "DigitText.h"
 #include "EngineError.h"
+#include "WordArithmetic.h"
 
 namespace quillora::detail {
 namespace {
-
-__extension__ typedef unsigned __int128 Wide;
 
 constexpr std::array<std::uint8_t, 256> kDigitTable = [] {
     std::array<std::uint8_t, 256> table{};
@@ -45,23 +43,6 @@ bool AllDecimalDigits(std::string_view s) {
             return false;
     }
     return true;
-}
-
-// Eight decimal digit characters to their value with three multiplications instead of eight.
-std::uint64_t EightDigits(const char* p) {
-    std::uint64_t v = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&v, p, 8);
-        v -= 0x3030303030303030ULL;
-        v = v * 10 + (v >> 8);
-        v = ((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
-             ((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
-            32;
-    } else {
-        for (int i = 0; i < 8; ++i)
-            v = v * 10 + static_cast<std::uint64_t>(p[i] - '0');
-    }
-    return v;
 }
 
 std::uint64_t ReadDecimalChunk(std::string_view s) {
@@ -150,29 +131,6 @@ std::string UnpackBits(const Words& w, unsigned bits) {
         out[count - 1 - j] = DigitChar(static_cast<unsigned>(d & mask));
     }
     return out;
-}
-
-// Division by 10^19 through its precomputed reciprocal (10^19 already has its top bit set),
-// which spares a hardware division per word.
-constexpr std::uint64_t kTen19 = 10'000'000'000'000'000'000ULL;
-constexpr std::uint64_t kTen19Reciprocal = static_cast<std::uint64_t>(~Wide{0} / kTen19);
-
-inline std::uint64_t DivideStepTen19(std::uint64_t high, std::uint64_t low,
-                                     std::uint64_t& quotient) {
-    const Wide t =
-        static_cast<Wide>(kTen19Reciprocal) * high + ((static_cast<Wide>(high) << 64) | low);
-    std::uint64_t q = static_cast<std::uint64_t>(t >> 64) + 1;
-    std::uint64_t r = low - q * kTen19;
-    if (r > static_cast<std::uint64_t>(t)) {
-        --q;
-        r += kTen19;
-    }
-    if (r >= kTen19) {
-        ++q;
-        r -= kTen19;
-    }
-    quotient = q;
-    return r;
 }
 
 // w = w / d; returns w mod d.

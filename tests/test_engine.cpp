@@ -52,6 +52,9 @@ TEST(MultiplyDecimalStrings, KeepsTheEmptyTextOfADigitZero) {
     EXPECT_EQ(MultiplyByDigit("123", "9"), "1107");
     EXPECT_EQ(MultiplyByDigit("", "7"), "0");
     EXPECT_EQ(MultiplyByDigit("0045", "2"), "90");
+    EXPECT_EQ(MultiplyByDigit("5", "12"), "60");
+    EXPECT_EQ(Failure([] { MultiplyByDigit("5", "40000"); }), "Overflow");
+    EXPECT_EQ(Failure([] { MultiplyByDigit("5", ""); }), "Type mismatch");
     EXPECT_EQ(MultiplyDecimalStrings("5", "0"), "");
     EXPECT_EQ(MultiplyDecimalStrings("12", "34"), "408");
     EXPECT_EQ(MultiplyDecimalStrings("12", "00"), "0");
@@ -65,6 +68,9 @@ TEST(PowerDecimalString, CountsWholeStepsUpToTheExponent) {
     EXPECT_EQ(PowerDecimalString("2", "10"), "1024");
     EXPECT_EQ(PowerDecimalString("2", "10.9"), "1024");
     EXPECT_EQ(PowerDecimalString("0", "3"), "");
+    EXPECT_EQ(PowerDecimalString("00", "3"), "0");
+    EXPECT_EQ(PowerDecimalString("5", "1"), "5");
+    EXPECT_EQ(Failure([] { PowerDecimalString("10", "1E9"); }), "Overflow");
     EXPECT_EQ(PowerDecimalString("16", "32"), "340282366920938463463374607431768211456");
 }
 
@@ -191,6 +197,40 @@ TEST(ConvertNumber, UnendingFractionsRoundHalfUpToFifteenDecimalDigitsWorth) {
     EXPECT_EQ(ConvertNumber("4503599627370494.4", "10", "16"), "FFFFFFFFFFFFE");
 }
 
+TEST(ConvertNumber, BlanksAroundTheValueAreNotDigits) {
+    // A hexadecimal line "ff " passes the entry test and is stored "FF "; its blank must not
+    // read as a trailing zero digit.
+    EXPECT_EQ(ConvertNumber("FF ", "16", "10"), "255");
+    EXPECT_EQ(ConvertNumber("\t -12.5 ", "10", "16"), "-C.8");
+}
+
+TEST(ConvertNumber, ExponentsAreExpandedOnlyFromBaseTen) {
+    EXPECT_EQ(ConvertNumber("2.5e1", "10", "16"), "19");
+    EXPECT_EQ(ConvertNumber("0E+999999", "10", "2"), "0");
+    EXPECT_EQ(ConvertNumber("1E5", "16", "10"), "485");
+    EXPECT_EQ(Failure([] { ConvertNumber("1E+400", "10", "2"); }), "Overflow");
+    EXPECT_EQ(Failure([] { ConvertNumber("1E-100001", "10", "2"); }), "Overflow");
+    EXPECT_EQ(Failure([] { ConvertNumber("NaN", "10", "2"); }), "Overflow");
+}
+
+TEST(ConvertNumber, DigitsBeyondTheBaseCountAtFaceValue) {
+    EXPECT_EQ(ConvertNumber("19", "8", "10"), "17");
+    EXPECT_EQ(ConvertNumber("1.A", "10", "10"), "2");
+    EXPECT_EQ(BaseToDecimal("Z", "2"), "35");
+}
+
+TEST(ConvertNumber, BasesAndTextsOutsideTheRules) {
+    EXPECT_EQ(Failure([] { ConvertNumber("12", "10", "0"); }), "Division by zero");
+    for (const char* base : {"1", "37", "x", "", "-2"}) {
+        EXPECT_EQ(Failure([&] { ConvertNumber("12", "10", base); }), "Type mismatch") << base;
+    }
+    // Far too long for the double range: refused without reading a million digits.
+    EXPECT_EQ(Failure([] { ConvertNumber(std::string(1'000'000, '7'), "8", "10"); }), "Overflow");
+    EXPECT_EQ(DecimalToBase("", "2"), "0");
+    EXPECT_EQ(Failure([] { DecimalToBase("12A", "2"); }), "Type mismatch");
+    EXPECT_EQ(Failure([] { DecimalToBase("1" + std::string(309, '0'), "2"); }), "Overflow");
+}
+
 TEST(DigitCharacters, ValuesAndCharacters) {
     EXPECT_EQ(CharToDigit('z'), 35);
     EXPECT_EQ(CharToDigit('Z'), 35);
@@ -236,6 +276,9 @@ TEST(TextToNumber, AcceptsDecimalAndHexadecimalForms) {
     EXPECT_EQ(TextToNumber("&Hff"), 255);
     EXPECT_EQ(TextToNumber("&HFFFFFFFFFFFFFFFF"), 18446744073709551616.0);
     EXPECT_EQ(TextToNumber("1e-400"), 0);
+    EXPECT_EQ(TextToNumber("4.9e-324"), std::numeric_limits<double>::denorm_min());
+    EXPECT_TRUE(std::signbit(TextToNumber("-0")));
+    EXPECT_EQ(TextToNumber("\t7\t"), 7);
 }
 
 TEST(TextToNumber, RejectsAnythingElse) {
@@ -270,6 +313,12 @@ TEST(AcceptedEntry, EachBaseItsOwnTest) {
     EXPECT_EQ(AcceptedEntry("102", 2), std::nullopt);
     EXPECT_EQ(AcceptedEntry("1 0", 2), std::nullopt);
     EXPECT_EQ(AcceptedEntry("101", 3), std::nullopt);
+    // The character scan rejects what the numeric test alone lets through.
+    EXPECT_FALSE(IsOctalText(" 17"));
+    EXPECT_FALSE(IsOctalText("1e5"));
+    EXPECT_FALSE(IsOctalText("+7"));
+    EXPECT_FALSE(IsBinaryText("."));
+    EXPECT_TRUE(IsBinaryText("-.1"));
 }
 
 // ---- Properties against independent references (GMP, the C library) ------------------------
