@@ -27,6 +27,12 @@
 #include "support/FakePorts.h"
 #include "support/HeadlessOffice.h"
 
+// The UNO runtime keeps its bootstrap data and type descriptions for the life
+// of the process on purpose, and allocates them only inside its own libraries.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libuno_sal.so\nleak:libuno_cppu.so\n";
+}
+
 using namespace quillora;
 using namespace quillora::testing;
 using ::testing::ElementsAre;
