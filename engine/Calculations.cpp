@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "DigitText.h"
@@ -20,8 +21,9 @@ constexpr std::uint32_t kBlock = 1'000'000'000;
 constexpr std::size_t kBlockDigits = 9;
 using Blocks = std::vector<std::uint32_t>;  // least significant block first
 
-// A power whose result would pass this many digits is refused rather than attempted.
-constexpr double kLongestPower = 10'000'000;
+// A power whose result would pass this many digits is refused rather than attempted: a small
+// base and a large exponent would otherwise hold the caller for minutes.
+constexpr double kLongestPower = 100'000;
 
 std::string Normalised(std::string_view s) {
     const std::size_t first = s.find_first_not_of('0');
@@ -174,7 +176,11 @@ std::string PowerDecimalString(std::string_view p, std::string_view e) {
         return "0";
     if (base.size() == 1 && base[0] == 1)
         return "1";
-    if (count * static_cast<double>(Normalised(p).size() - 1) > kLongestPower)
+    const std::string digits = Normalised(p);
+    const std::size_t lead = std::min<std::size_t>(digits.size(), 15);
+    const double log10 =
+        std::log10(std::stod(digits.substr(0, lead))) + static_cast<double>(digits.size() - lead);
+    if (count * log10 > kLongestPower)
         throw OverflowError();
     Blocks result{1};
     for (auto n = static_cast<std::uint64_t>(count); n != 0; n >>= 1) {

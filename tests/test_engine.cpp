@@ -71,6 +71,8 @@ TEST(PowerDecimalString, CountsWholeStepsUpToTheExponent) {
     EXPECT_EQ(PowerDecimalString("00", "3"), "0");
     EXPECT_EQ(PowerDecimalString("5", "1"), "5");
     EXPECT_EQ(Failure([] { PowerDecimalString("10", "1E9"); }), "Overflow");
+    EXPECT_EQ(Failure([] { PowerDecimalString("2", "1E9"); }), "Overflow");
+    EXPECT_EQ(PowerDecimalString("2", "3000").size(), 904u);
     EXPECT_EQ(PowerDecimalString("16", "32"), "340282366920938463463374607431768211456");
 }
 
