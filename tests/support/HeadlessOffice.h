@@ -5,6 +5,7 @@
 // it when a test runs past its limit, so a hung office fails the test instead
 // of stalling the suite.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -119,6 +120,9 @@ class HeadlessOffice {
         envp.push_back(nullptr);
         const pid_t child = fork();
         if (child == 0) {
+            // Should the test die before it can stop the office, the office
+            // goes with it.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             execve(kProgram, argv.data(), envp.data());
             _exit(127);
         }
