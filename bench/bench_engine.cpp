@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,17 @@ std::string Key(int bits, int from, int to) {
 class TableReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        // CPU time, which other work on the machine disturbs least; with
+        // --benchmark_repetitions the table takes the medians.
+        for (const auto& run : runs) {
+            const std::string name = run.run_name.str();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                times_[name] = run.GetAdjustedCPUTime();
+                medians_.insert(name);
+            } else if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
+                times_[name] = run.GetAdjustedCPUTime();
+            }
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
@@ -113,6 +123,7 @@ class TableReporter : public benchmark::ConsoleReporter {
 
   private:
     std::map<std::string, double> times_;
+    std::set<std::string> medians_;
 };
 
 }  // namespace

@@ -181,6 +181,17 @@ std::string WriteWord(std::uint64_t v, unsigned base) {
 
 bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
     v = 0;
+    if (const unsigned bits = BitsPerDigit(base); bits != 0 && s.size() * bits <= 64) {
+        std::uint64_t beyond = 0;
+        for (char c : s) {
+            const unsigned d = Digit(c);
+            v = (v << bits) | (d & (base - 1));
+            beyond |= d >> bits;
+        }
+        if (beyond == 0)
+            return true;
+        v = 0;
+    }
     for (char c : s) {
         if (__builtin_mul_overflow(v, base, &v) || __builtin_add_overflow(v, Digit(c), &v))
             return false;
