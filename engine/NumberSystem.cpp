@@ -15,7 +15,7 @@ namespace {
 using detail::DigitValue;
 
 // Longest fraction part (in digits, trailing zeros aside) a conversion takes on: its work grows
-// with the square of the length, and a longer one would hold the window for seconds.
+// with the square of the length, and a longer one would hold the caller for seconds.
 constexpr long long kLongestFraction = 100'000;
 
 bool EqualsIgnoringCase(std::string_view s, std::string_view lower) {
