@@ -1,5 +1,6 @@
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <iostream>
 #include <memory>
@@ -683,6 +684,81 @@ TEST(LibreOfficeCalc, ExportLeavesAnUntitledWorkbookWithTextsNumbersAndFittedCol
     }
     reader.reset();
     EXPECT_EQ(office.waitForExit(10s), 0);
+}
+
+// Runs `crash` once the workbook's sheet has been chosen.
+class CrashingProvider : public SpreadsheetProvider {
+  public:
+    CrashingProvider(SpreadsheetProvider& real, std::function<void()> crash)
+        : real_(real), crash_(std::move(crash)) {}
+    bool available() override { return real_.available(); }
+    std::unique_ptr<Spreadsheet> create() override {
+        return std::make_unique<Crashing>(real_.create(), crash_);
+    }
+
+  private:
+    class Crashing : public Spreadsheet {
+      public:
+        Crashing(std::unique_ptr<Spreadsheet> inner, std::function<void()> crash)
+            : inner_(std::move(inner)), crash_(std::move(crash)) {}
+        void startApplication() override { inner_->startApplication(); }
+        void addWorkbook() override { inner_->addWorkbook(); }
+        void useActiveSheet() override {
+            inner_->useActiveSheet();
+            crash_();
+        }
+        void setCellText(int row, int column, const QString& text, CellReading how) override {
+            inner_->setCellText(row, column, text, how);
+        }
+        void autoFitColumn(int column) override { inner_->autoFitColumn(column); }
+        void autoFitAllColumns() override { inner_->autoFitAllColumns(); }
+        void makeVisible() override { inner_->makeVisible(); }
+
+      private:
+        std::unique_ptr<Spreadsheet> inner_;
+        std::function<void()> crash_;
+    };
+    SpreadsheetProvider& real_;
+    std::function<void()> crash_;
+};
+
+TEST(LibreOfficeCalc, OfficeDyingMidExportFailsTheRemainingStepsAndNothingElse) {
+    if (!HeadlessOffice::Installed()) {
+        GTEST_SKIP() << "LibreOffice is not installed";
+    }
+    ASSERT_TRUE(CalcPlugin::instance().loaded())
+        << CalcPlugin::instance().errorString().toStdString();
+    HeadlessOffice office(150s);
+    ASSERT_TRUE(ConnectWhenReady(office));
+
+    ResultsTableModel table;
+    FillExample(table, false);
+    table.setChecked(0, true);
+    RecordingDialogs dialogs;
+    FakePointer pointer;
+    FakeProgress progress;
+    FakePump pump;
+    RecordingReport report;
+    LibreOfficeOptions options;
+    options.pipeName = QString::fromStdString(office.pipe());
+    options.launchOffice = false;
+    options.callLimit = 20s;
+    LibreOfficeProvider real(&pump, options);
+    CrashingProvider provider(real, [&] { office.crash(); });
+    const auto started = std::chrono::steady_clock::now();
+    SaveResultsToSpreadsheet({table, dialogs, pointer, progress, pump, report}, provider);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 15s);
+    // Every call after the crash fails on its own: five header cells and
+    // their fits, five data cells, the fit of all and the showing.
+    EXPECT_EQ(report.failures.size(), 17u);
+    for (const ReportedFailure& f : report.failures) {
+        EXPECT_EQ(f.location, "in Marrowfen2021/08/31.Form1.PushButton5_Click ");
+        EXPECT_FALSE(f.description.empty());
+    }
+    ASSERT_FALSE(report.failures.empty());
+    EXPECT_EQ(report.failures.front().description,
+              "Setting a cell: LibreOffice is no longer running");
+    EXPECT_EQ(pointer.current, Pointer::Default);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
@@ -11,6 +12,9 @@ template <class Call>
 auto Guarded(const char* what, Call&& call) -> decltype(call()) {
     try {
         return call();
+    } catch (const css::lang::DisposedException&) {
+        // The bridge went down with the office: ended, crashed or killed.
+        throw std::runtime_error(std::string(what) + ": LibreOffice is no longer running");
     } catch (const css::uno::Exception& failure) {
         std::string message = ToUtf8(failure.Message);
         throw std::runtime_error(std::string(what) + ": " +

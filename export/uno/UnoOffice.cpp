@@ -48,6 +48,12 @@ bool OfficeInstalled() {
 css::uno::Reference<css::uno::XComponentContext> LocalContext() {
     // Deliberately never destroyed (see the header).
     static auto* const context = [] {
+        // Writing to an office that has just died must fail the call, not end
+        // the program; a desktop program has no use for SIGPIPE anyway.
+        struct sigaction current {};
+        if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            signal(SIGPIPE, SIG_IGN);
+        }
         rtl::Bootstrap::set(
             rtl::OUString("URE_BOOTSTRAP"),
             FromUtf8("vnd.sun.star.pathname:" + ProgramDirectory() + "/fundamentalrc"));

@@ -68,6 +68,9 @@ class HeadlessOffice {
         return lastStatus_;
     }
 
+    // As a crash would end it.
+    void crash() { killNow(); }
+
     // A fresh profile makes the first start end with 81, asking for a restart.
     void restart() { start(); }
 
