@@ -21,7 +21,8 @@ bool IsHexDigit(char c) {
 }
 
 // Hexadecimal digits of any length as an unsigned whole number, rounded to nearest, ties to
-// even: the first 64 significant bits plus a sticky bit for everything below them.
+// even: the first 64 significant bits plus a sticky bit for everything below them. Infinity
+// when the value is beyond the double range.
 double HexToNumber(std::string_view hex) {
     while (!hex.empty() && hex.front() == '0')
         hex.remove_prefix(1);
@@ -45,10 +46,7 @@ double HexToNumber(std::string_view hex) {
         if (rest > half || (rest == half && (sticky || (top & 1) != 0)))
             ++top;
     }
-    const double value = std::ldexp(static_cast<double>(top), scale);
-    if (std::isinf(value))
-        throw OverflowError();
-    return value;
+    return std::ldexp(static_cast<double>(top), scale);
 }
 
 // Length of the decimal number at the start of s (sign, digits with an optional point and at
@@ -113,46 +111,61 @@ bool BelowDoubleRange(std::string_view s) {
     return position + exponent < 0;
 }
 
-double DecimalToNumber(std::string_view s) {
+enum class ReadStatus { Ok, TypeMismatch, Overflow };
+
+ReadStatus DecimalToNumber(std::string_view s, double& value) {
     const bool negative = s.front() == '-';
     if (s.front() == '+' || s.front() == '-')
         s.remove_prefix(1);
-    double value = 0;
     const auto result = std::from_chars(s.data(), s.data() + s.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         if (!BelowDoubleRange(s))
-            throw OverflowError();
+            return ReadStatus::Overflow;
         value = 0;
     } else if (result.ec != std::errc{} || result.ptr != s.data() + s.size()) {
-        throw TypeMismatchError();
+        return ReadStatus::TypeMismatch;
     }
-    return negative ? -value : value;
+    if (negative)
+        value = -value;
+    return ReadStatus::Ok;
 }
 
-}  // namespace
-
-double TextToNumber(std::string_view text) {
+// The one reader behind TextToNumber and the numeric test. It reports by status rather than by
+// exception, since list files may hold millions of lines that no base takes.
+ReadStatus ReadNumber(std::string_view text, double& value) {
     const std::string_view s = detail::TrimBlanks(text);
     if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
         const std::string_view hex = s.substr(2);
         for (char c : hex) {
             if (!IsHexDigit(c))
-                throw TypeMismatchError();
+                return ReadStatus::TypeMismatch;
         }
-        return HexToNumber(hex);
+        value = HexToNumber(hex);
+        return std::isinf(value) ? ReadStatus::Overflow : ReadStatus::Ok;
     }
     if (s.empty() || DecimalLength(s) != s.size())
-        throw TypeMismatchError();
-    return DecimalToNumber(s);
+        return ReadStatus::TypeMismatch;
+    return DecimalToNumber(s, value);
+}
+
+}  // namespace
+
+double TextToNumber(std::string_view text) {
+    double value = 0;
+    switch (ReadNumber(text, value)) {
+        case ReadStatus::Ok:
+            return value;
+        case ReadStatus::Overflow:
+            throw OverflowError();
+        case ReadStatus::TypeMismatch:
+            break;
+    }
+    throw TypeMismatchError();
 }
 
 bool IsNumeric(std::string_view text) {
-    try {
-        TextToNumber(text);
-        return true;
-    } catch (const EngineError&) {
-        return false;
-    }
+    double value = 0;
+    return ReadNumber(text, value) == ReadStatus::Ok;
 }
 
 std::string NumberToText(double value) {
