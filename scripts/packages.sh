@@ -1,8 +1,10 @@
 # Package sets, sourced by run.sh and test.sh.
 # What building Quillora needs.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev fonts-liberation)
-# What running it needs on top (the spreadsheet export drives LibreOffice Calc).
-RUN_PACKAGES=(libreoffice-calc)
+# What running it needs on top: the spreadsheet export drives LibreOffice Calc
+# through a plugin that is built only where libreoffice-dev (UNO headers and
+# cppumaker) is present, so a fresh ./run.sh needs both for the button to work.
+RUN_PACKAGES=(libreoffice-calc libreoffice-dev)
 # What the tests and benchmarks need on top.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev
                libreoffice-calc libreoffice-dev imagemagick)
