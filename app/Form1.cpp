@@ -1,0 +1,65 @@
+#include "app/Form1.h"
+
+#include <QCoreApplication>
+#include <QRadioButton>
+
+// Resources of a static library must be registered by name, outside any namespace.
+static void RegisterAppResources() {
+    Q_INIT_RESOURCE(app);
+}
+
+namespace quillora {
+
+namespace {
+
+template <class Port, class Own>
+Port* Chosen(Port* given, std::unique_ptr<Own>& own) {
+    if (given != nullptr) {
+        return given;
+    }
+    own = std::make_unique<Own>();
+    return own.get();
+}
+
+}  // namespace
+
+Form1::Form1(Form1Setup setup, QWidget* parent)
+    : QWidget(parent),
+      dialogs_(Chosen(setup.dialogs, ownDialogs_)),
+      pump_(Chosen(setup.pump, ownPump_)),
+      report_(*dialogs_),
+      programFolder_(setup.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                   : setup.programFolder),
+      endProgram_(setup.endProgram ? std::move(setup.endProgram)
+                                   : std::function<void()>([] { QCoreApplication::quit(); })),
+      twips_(logicalDpiX(), logicalDpiY()) {
+    RegisterAppResources();
+    buildLayout();
+    if (ownDialogs_) {
+        ownDialogs_->setParentWindow(this);
+    }
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+bool Form1::flag(Base base) const {
+    return option(base)->isChecked();
+}
+
+void Form1::setPointer(Pointer pointer) {
+    pointer_ = pointer;
+    switch (pointer) {
+        case Pointer::Default:
+            setCursor(Qt::ArrowCursor);
+            break;
+        case Pointer::Busy:
+            setCursor(Qt::WaitCursor);
+            break;
+        case Pointer::Hand:
+            setCursor(handCursor_);
+            break;
+    }
+}
+
+}  // namespace quillora

@@ -1,0 +1,172 @@
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include "app/Form1.h"
+#include "input/ListFileLoading.h"
+#include "input/NumberListEditing.h"
+
+// The buttons, options and lists: each handler hands its work to the room that owns it.
+namespace quillora {
+
+void Form1::connectHandlers() {
+    const std::array<std::pair<int, void (Form1::*)()>, 13> clicks{{
+        {1, &Form1::PushButton1_Click},
+        {2, &Form1::PushButton2_Click},
+        {3, &Form1::PushButton3_Click},
+        {4, &Form1::PushButton4_Click},
+        {5, &Form1::PushButton5_Click},
+        {6, &Form1::PushButton6_Click},
+        {7, &Form1::PushButton7_Click},
+        {8, &Form1::PushButton8_Click},
+        {9, &Form1::PushButton9_Click},
+        {10, &Form1::PushButton10_Click},
+        {11, &Form1::PushButton11_Click},
+        {12, &Form1::PushButton12_Click},
+        {13, &Form1::PushButton13_Click},
+    }};
+    for (const auto& [index, handler] : clicks) {
+        connect(pushButton(index), &QPushButton::clicked, this, handler);
+    }
+    // toggled, not clicked: choosing the base that is already on changes
+    // nothing, and the program's own selections run the handler too.
+    const std::array<void (Form1::*)(), 4> optionHandlers{
+        &Form1::Option1_Click, &Form1::Option2_Click, &Form1::Option3_Click, &Form1::Option4_Click};
+    for (Base base : kAllBases) {
+        const auto handler = optionHandlers.at(static_cast<std::size_t>(base));
+        connect(option(base), &QRadioButton::toggled, this, [this, handler](bool on) {
+            if (on) {
+                (this->*handler)();
+            }
+        });
+    }
+}
+
+InputContext Form1::inputContext() {
+    return {*numbers_, *this, *this, *dialogs_, report_};
+}
+
+CalculationContext Form1::calculationContext() {
+    return {*numbers_, *this, *results_, *this, *progress_, *pump_, *dialogs_, report_};
+}
+
+int Form1::selectedRow(const QTreeView* view) const {
+    const QModelIndexList rows = view->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void Form1::setRunUnderWay(bool underWay) {
+    runUnderWay_ = underWay;
+    // What would change the list or the base under a running calculation.
+    for (int index : {1, 3, 6, 9, 10, 11, 12}) {
+        pushButton(index)->setEnabled(!underWay);
+    }
+    for (QRadioButton* button : options_) {
+        button->setEnabled(!underWay);
+    }
+}
+
+void Form1::PushButton3_Click() {
+    if (runUnderWay_) {
+        return;
+    }
+    setRunUnderWay(true);
+    struct EndOfRun {
+        Form1* form;
+        ~EndOfRun() { form->setRunUnderWay(false); }
+    } endOfRun{this};
+    RunCalculation(calculationContext());
+}
+
+void Form1::PushButton7_Click() {
+    ClearResults(*results_, report_);
+}
+
+void Form1::ListView2_DblClick() {
+    RemoveSelectedResult(*results_, *this, selectedRow(listView2_));
+}
+
+void Form1::PushButton6_Click() {
+    if (!runUnderWay_) {
+        AddNumbersFromInputBox(inputContext());
+    }
+}
+
+void Form1::PushButton1_Click() {
+    if (!runUnderWay_) {
+        LoadNumbersFromFiles(inputContext());
+    }
+}
+
+void Form1::PushButton2_Click() {
+    ClearList(*numbers_, *this, report_);
+}
+
+void Form1::ListView1_DblClick() {
+    RemoveSelectedNumber(*numbers_, *this, selectedRow(listView1_));
+}
+
+void Form1::ListView1_KeyDown(int qtKey) {
+    RemoveSelectedNumberOnKey(*numbers_, *this, selectedRow(listView1_), qtKey);
+}
+
+void Form1::loadSample(Base base) {
+    if (!runUnderWay_) {
+        LoadSampleSet(inputContext(), base, [this](Base chosen) { selectOption(chosen); });
+    }
+}
+
+void Form1::PushButton9_Click() {
+    loadSample(Base::Decimal);
+}
+void Form1::PushButton10_Click() {
+    loadSample(Base::Hexadecimal);
+}
+void Form1::PushButton11_Click() {
+    loadSample(Base::Octal);
+}
+void Form1::PushButton12_Click() {
+    loadSample(Base::Binary);
+}
+
+void Form1::PushButton13_Click() {
+    Steps steps(report_, LocationName("Form1", "PushButton13_Click"));
+    steps(100, [&] {
+        dialogs_->message(QStringLiteral("Questions? Please contact Team Tolvenrix at ") +
+                          kContactPage);
+    });
+}
+
+void Form1::selectOption(Base base) {
+    option(base)->setChecked(true);
+}
+
+void Form1::Option1_Click() {
+    optionClicked(Base::Decimal);
+}
+void Form1::Option2_Click() {
+    optionClicked(Base::Hexadecimal);
+}
+void Form1::Option3_Click() {
+    optionClicked(Base::Octal);
+}
+void Form1::Option4_Click() {
+    optionClicked(Base::Binary);
+}
+
+void Form1::optionClicked(Base base) {
+    numbers_->clear();
+    // The store is written at once; a refused write is told rather than lost.
+    const std::string handler = "Option" + std::to_string(static_cast<int>(base) + 1) + "_Click";
+    Steps steps(report_, LocationName("Form1", handler));
+    steps(102, [&] {
+        std::vector<std::pair<QString, QString>> flags;
+        for (Base each : kAllBases) {
+            flags.emplace_back(OptionKey(each), TruthText(flag(each)));
+        }
+        settings_.write(flags);
+    });
+}
+
+}  // namespace quillora

@@ -1,0 +1,163 @@
+#include <QFont>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include "app/Form1.h"
+
+// Every control at its design place and size, in twips.
+namespace quillora {
+
+namespace {
+
+const QString kListToolTip = QStringLiteral(
+    "Double-click item to remove it. Move | line to right and out of window to reveal full names.");
+
+struct Place {
+    int left, top, width, height;
+};
+
+struct ButtonDesign {
+    int index;
+    const char* caption;
+    Place place;
+};
+
+constexpr std::array<ButtonDesign, 13> kButtons{{
+    {6, "Add Number or Numbers", {120, 2025, 3840, 405}},
+    {1, "Load Numbers From File", {4080, 2025, 3840, 405}},
+    {2, "Clear List", {120, 2550, 3840, 405}},
+    {9, "Load Sample/Example Decimals", {4080, 2550, 3840, 405}},
+    {10, "Load Sample/Example Hexs", {120, 3060, 3840, 405}},
+    {11, "Load Sample/Example Octals", {4080, 3060, 3840, 405}},
+    {12, "Load Sample/Example Binary", {120, 3570, 3840, 405}},
+    {13, "Help", {4080, 3570, 3840, 405}},
+    {3, "Start Calculating", {120, 4860, 7800, 405}},
+    {4, "Save Results As Text File", {120, 7305, 3840, 405}},
+    {5, "Save Results As Excel File", {4080, 7305, 3840, 405}},
+    {8, "Copy Results To Clipboard", {120, 7815, 3840, 405}},
+    {7, "Clear Results", {4080, 7815, 3840, 405}},
+}};
+
+// Option buttons, relative to Frame1.
+constexpr std::array<Place, 4> kOptionPlaces{{
+    {240, 300, 1185, 255},
+    {1680, 300, 1500, 255},
+    {3600, 300, 1185, 255},
+    {4800, 300, 1185, 255},
+}};
+
+QFont DesignFont(qreal points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+void PaintWhite(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+}  // namespace
+
+void Form1::buildLayout() {
+    setObjectName(QStringLiteral("Form1"));
+    setFixedSize(twips_.x(8040), twips_.y(8880));
+    setFont(DesignFont(9));
+    PaintWhite(*this);
+
+    buildLists();
+    buildButtons();
+    buildBaseFrame();
+
+    progressBar1_ = new QProgressBar(this);
+    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1_->setGeometry(twips_.rect(120, 8340, 7800, 405));
+    progressBar1_->setRange(0, 100);
+    progressBar1_->setValue(0);
+    progressBar1_->setTextVisible(true);
+    progressBar1_->setAlignment(Qt::AlignCenter);
+    progressBar1_->setFormat(QStringLiteral("Progress Bar"));
+    progress_ = std::make_unique<ProgressBarPort>(progressBar1_);
+
+    chainTabOrder();
+    connectHandlers();
+    watchPointer();
+}
+
+void Form1::buildLists() {
+    numbers_ = new NumberListModel(this);
+    results_ = new ResultsTableModel(this);
+    const auto makeList = [this](const char* name, QAbstractItemModel* model, Place place) {
+        auto* view = new QTreeView(this);
+        view->setObjectName(QString::fromLatin1(name));
+        view->setGeometry(twips_.rect(place.left, place.top, place.width, place.height));
+        view->setModel(model);
+        view->setRootIsDecorated(false);
+        view->setItemsExpandable(false);
+        // Rows of one height let the view skip measuring millions of entries.
+        view->setUniformRowHeights(true);
+        view->setAllColumnsShowFocus(true);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->header()->setStretchLastSection(false);
+        view->setToolTip(kListToolTip);
+        return view;
+    };
+    listView1_ = makeList("ListView1", numbers_, {120, 120, 7800, 1815});
+    listView2_ = makeList("ListView2", results_, {120, 5400, 7800, 1815});
+}
+
+void Form1::buildButtons() {
+    const QFont buttonFont = DesignFont(11.25);
+    for (const ButtonDesign& design : kButtons) {
+        auto* button = new QPushButton(QString::fromLatin1(design.caption), this);
+        button->setObjectName(QStringLiteral("PushButton%1").arg(design.index));
+        button->setGeometry(twips_.rect(design.place.left, design.place.top, design.place.width,
+                                        design.place.height));
+        button->setFont(buttonFont);
+        button->setAutoDefault(false);
+        pushButtons_.at(static_cast<std::size_t>(design.index)) = button;
+    }
+}
+
+void Form1::buildBaseFrame() {
+    frame1_ = new QGroupBox(QStringLiteral("Base"), this);
+    frame1_->setObjectName(QStringLiteral("Frame1"));
+    frame1_->setGeometry(twips_.rect(120, 4050, 7800, 690));
+    PaintWhite(*frame1_);
+    for (Base base : kAllBases) {
+        const auto index = static_cast<std::size_t>(base);
+        const Place& place = kOptionPlaces.at(index);
+        auto* button = new QRadioButton(BaseName(base), frame1_);
+        button->setObjectName(QStringLiteral("Option%1").arg(index + 1));
+        button->setGeometry(twips_.rect(place.left, place.top, place.width, place.height));
+        PaintWhite(*button);
+        options_.at(index) = button;
+    }
+    // "Decimal" is the design's selection; setting it before the handlers are
+    // connected keeps it from emptying anything or writing the store.
+    option(Base::Decimal)->setChecked(true);
+}
+
+void Form1::chainTabOrder() {
+    // Tab indexes 0 to 20; the frame (2) and the progress bar (10) take no focus.
+    const std::array<QWidget*, 19> order{
+        listView1_,          listView2_,           option(Base::Decimal), option(Base::Hexadecimal),
+        option(Base::Octal), option(Base::Binary), pushButton(6),         pushButton(1),
+        pushButton(2),       pushButton(3),        pushButton(4),         pushButton(5),
+        pushButton(7),       pushButton(8),        pushButton(9),         pushButton(10),
+        pushButton(11),      pushButton(12),       pushButton(13)};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        QWidget::setTabOrder(order.at(i), order.at(i + 1));
+    }
+}
+
+}  // namespace quillora

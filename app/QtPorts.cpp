@@ -1,0 +1,15 @@
+#include "app/QtPorts.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillora {
+
+void ProgressBarPort::setValue(double percent) {
+    // The run hands over a share of the list; anything out of range (or not a
+    // number at all) must not reach the bar.
+    const double clamped = std::isnan(percent) ? 0.0 : std::clamp(percent, 0.0, 100.0);
+    bar_->setValue(static_cast<int>(std::lround(clamped)));
+}
+
+}  // namespace quillora
