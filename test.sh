@@ -16,3 +16,8 @@ if [ "${QUILLORA_SKIP_SANITIZE:-0}" != 1 ]; then
     scripts/build.sh sanitize
     ctest --preset sanitize -j"$jobs"
 fi
+
+# Then the fuzz targets, a bounded time each (scripts/fuzz.sh); QUILLORA_SKIP_FUZZ=1 skips them.
+if [ "${QUILLORA_SKIP_FUZZ:-0}" != 1 ]; then
+    scripts/fuzz.sh
+fi

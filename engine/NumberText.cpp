@@ -185,6 +185,10 @@ std::string NumberToText(double value) {
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
     const int exponent = std::atoi(buffer + 17);
+    // The largest doubles round up to 1.79769313486232E+308, beyond the double range: nothing
+    // could read that text back, nor convert it to another base. They round down instead.
+    if (exponent == 308 && digits == "179769313486232")
+        digits = "179769313486231";
     std::string out = value < 0 ? "-" : "";
     if (exponent >= -4 && exponent <= 14) {
         if (exponent < 0) {

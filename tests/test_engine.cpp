@@ -658,3 +658,21 @@ TEST(CalculationsProperty, ArithmeticAgreesWithGmp) {
         }
     }
 }
+
+// ==== Regressions found by the fuzz targets (fuzz/, scripts/fuzz.sh) ========================
+
+// The largest doubles rounded up to fifteen digits give 1.79769313486232E+308, beyond the
+// double range: a result that big would show in decimal but fail with "Overflow" in every
+// other base, and its own text could not be typed back in.
+TEST(FuzzRegression, TheLargestDoublesWriteAsTextThatReadsBack) {
+    const double largest = std::numeric_limits<double>::max();
+    for (double value : {largest, -largest, std::nextafter(largest, 0.0)}) {
+        const std::string text = NumberToText(value);
+        EXPECT_EQ(text, value < 0 ? "-1.79769313486231E+308" : "1.79769313486231E+308");
+        EXPECT_TRUE(IsNumeric(text)) << text;
+        EXPECT_EQ(NumberToText(TextToNumber(text)), text);
+        EXPECT_EQ(Failure([&] { ConvertNumber(text, "10", "16"); }), "") << text;
+    }
+    EXPECT_EQ(NumberToText(1.79769313486231e308), "1.79769313486231E+308");
+    EXPECT_EQ(NumberToText(1.7976931348623e308), "1.7976931348623E+308");
+}
