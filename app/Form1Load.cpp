@@ -9,6 +9,7 @@
 #include "app/ApplySkin.h"
 #include "app/Form1.h"
 #include "app/HandCursor.h"
+#include "app/StoredList.h"
 
 // Start-up and end of the window: skin, caption, pointer, columns, the
 // remembered base and list; and the list stored again at close.
@@ -66,27 +67,17 @@ void Form1::restoreList(Steps& steps) {
         return;
     }
     EntryBatch pieces;
-    steps(166, [&] {
-        const QByteArray text = stored.toUtf8();
-        const std::string_view all(text.constData(), static_cast<std::size_t>(text.size()));
-        std::size_t start = 0;
-        for (std::size_t end = all.find(';'); end != std::string_view::npos;
-             end = all.find(';', start)) {
-            pieces.add(all.substr(start, end - start));
-            start = end + 1;
-        }
-        pieces.add(all.substr(start));
-    });
+    steps(166, [&] { pieces = SplitStoredList(stored); });
     // Steps 168 to 174: every piece, first to last, one row.
     steps(170, [&] { numbers_->appendMany(pieces); });
 }
 
 void Form1::Form_QueryUnload() {
     Steps steps(report_, LocationName("Form1", "Form_QueryUnload"));
-    std::string text;
+    QString text;
     // Steps 102 to 108: every row followed by ";", without the last one.
-    steps(104, [&] { text = numbers_->joined(';'); });
-    steps(110, [&] { settings_.write(SettingsStore::kListKey, QString::fromStdString(text)); });
+    steps(104, [&] { text = StoredListText(*numbers_); });
+    steps(110, [&] { settings_.write(SettingsStore::kListKey, text); });
     steps(112, [&] { pump_->processEvents(); });
 }
 

@@ -65,6 +65,15 @@ bool Holds(const QString& path, const std::vector<std::pair<QString, QString>>& 
     return true;
 }
 
+// A second name for the file's contents: a hard link where the file system
+// has them (no copy, no space), a copy elsewhere.
+bool LinkOrCopy(const QString& from, const QString& to) {
+    std::error_code error;
+    std::filesystem::create_hard_link(QFile::encodeName(from).toStdString(),
+                                      QFile::encodeName(to).toStdString(), error);
+    return !error || QFile::copy(from, to);
+}
+
 // Puts from in place of to in one step, as rename(2) does.
 bool ReplaceFile(const QString& from, const QString& to) {
     std::error_code error;
@@ -89,42 +98,41 @@ QString SettingsStore::read(const QString& key, const QString& defaultText) cons
 
 void SettingsStore::write(const std::vector<std::pair<QString, QString>>& values) {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation);
+    // The new file must replace the old one whole, never be written into it:
+    // the backup below shares the old file's contents.
+    store.setAtomicSyncRequired(true);
     const QString target = store.fileName();
-    const QString probe = ScratchName(target, "probe");
-    const QString check = ScratchName(target, "check");
-    // Whatever happens below, no scratch copy is left behind.
+    const QString earlier = QFileInfo(target).canonicalFilePath();  // empty when there is none
+    // Scratch names beside the real file, so that links and renames stay on its file system.
+    const QString beside = earlier.isEmpty() ? target : earlier;
+    const QString backup = ScratchName(beside, "backup");
+    const QString check = ScratchName(beside, "check");
     struct Scratch {
-        QString probe, check;
+        QString backup, check;
         ~Scratch() {
-            QFile::remove(probe);
+            QFile::remove(backup);
             QFile::remove(check);
         }
-    } scratch{probe, check};
+    } scratch{backup, check};
 
-    // QSettings does not notice a write cut short by a full disk once the
-    // file outgrows its buffer: it reports success and replaces the good
-    // file with the stump. So the whole new store is first written under a
-    // scratch name and read back (under a second name, past QSettings' cache)
-    // before the real file is touched.
-    {
-        QSettings staged(probe, QSettings::IniFormat);
-        for (const QString& key : store.allKeys()) {
-            staged.setValue(key, store.value(key));
-        }
-        SetAll(staged, values);
-        staged.sync();
-        ThrowOnFailure(staged.status());
-    }
-    if (!QFile::rename(probe, check) || !Holds(check, values)) {
+    if (!earlier.isEmpty() && !LinkOrCopy(earlier, backup)) {
         throw SettingsWriteError(QSettings::AccessError);
     }
-
-    // The real file gets the same content, so it must come out the same size;
-    // if it does not, the checked copy takes its place.
     SetAll(store, values);
     store.sync();
     ThrowOnFailure(store.status());
-    if (QFileInfo(target).size() != QFileInfo(check).size() && !ReplaceFile(check, target)) {
+
+    // QSettings does not notice a write cut short by a full disk once the
+    // file outgrows its buffer: it reports success and the stump replaces the
+    // good file. So the file is read back from disk, under a name QSettings
+    // has not cached, and the earlier one put back when it falls short.
+    const QString written = QFileInfo(target).canonicalFilePath();
+    if (written.isEmpty() || !LinkOrCopy(written, check) || !Holds(check, values)) {
+        if (earlier.isEmpty()) {
+            QFile::remove(target);
+        } else {
+            ReplaceFile(backup, earlier);
+        }
         throw SettingsWriteError(QSettings::AccessError);
     }
 }

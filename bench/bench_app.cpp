@@ -1,0 +1,145 @@
+// The remembered list at its largest: closing Form1 with a list of a million
+// entries (the list written to the settings store, read back and checked
+// before the real file is replaced), and a start-up that restores it.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "app/Form1.h"
+#include "app/StoredList.h"
+
+namespace {
+
+using quillora::Form1;
+using quillora::Form1Setup;
+
+// Answers nothing and shows nothing: a benchmark has no one to click.
+class SilentDialogs : public quillora::Dialogs {
+  public:
+    void message(const QString&, const QString&, quillora::MessageIcon) override { ++shown; }
+    QString inputBox(const QString&, const QString&) override { return {}; }
+    QStringList openFiles(const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&) override { return {}; }
+    int shown = 0;
+};
+
+struct Store {
+    QTemporaryDir folder;
+    Store() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    }
+};
+
+std::vector<std::string> MillionDecimals() {
+    std::vector<std::string> rows;
+    rows.reserve(1'000'000);
+    for (int i = 0; i < 1'000'000; ++i) {
+        rows.push_back(std::to_string(1'000'000'007LL * i % 9'999'999'967LL));
+    }
+    return rows;
+}
+
+std::unique_ptr<Form1> Start(SilentDialogs& dialogs, const QString& programFolder) {
+    Form1Setup setup;
+    setup.dialogs = &dialogs;
+    setup.programFolder = programFolder;
+    setup.endProgram = [] {};
+    return std::make_unique<Form1>(setup);
+}
+
+void BM_CloseStoringMillionEntries(benchmark::State& state) {
+    Store store;
+    SilentDialogs dialogs;
+    const std::vector<std::string> rows = MillionDecimals();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto form = Start(dialogs, store.folder.path());
+        form->numbers().clear();
+        form->numbers().appendMany(rows);
+        state.ResumeTiming();
+        form->close();
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
+    }
+    if (dialogs.shown != 0) {
+        state.SkipWithError("the store refused the list");
+    }
+}
+
+// What the checked write costs on top: QSettings writing the same text alone.
+void BM_PlainSettingsWriteOfMillionEntries(benchmark::State& state) {
+    Store store;
+    quillora::NumberListModel list;
+    list.appendMany(MillionDecimals());
+    const QString text = quillora::StoredListText(list);
+    for (auto _ : state) {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                           QStringLiteral("Tolvenrix"));
+        settings.setValue(QStringLiteral("Quillora/Zip Codes"),
+                          text + QString::number(state.iterations()));
+        settings.sync();
+    }
+}
+
+void BM_StartUpRestoringMillionEntries(benchmark::State& state) {
+    Store store;
+    SilentDialogs dialogs;
+    {
+        auto form = Start(dialogs, store.folder.path());
+        form->numbers().appendMany(MillionDecimals());
+        form->close();
+    }
+    const QString written = QDir(store.folder.path()).filePath(QStringLiteral("Tolvenrix.conf"));
+    for (auto _ : state) {
+        // A folder of its own each time, so the store is read from disk as a
+        // new process would, not from this process's cache.
+        state.PauseTiming();
+        QTemporaryDir fresh;
+        QFile::copy(written, QDir(fresh.path()).filePath(QStringLiteral("Tolvenrix.conf")));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fresh.path());
+        state.ResumeTiming();
+        auto form = Start(dialogs, store.folder.path());
+        if (form->numbers().count() != 1'000'000) {
+            state.SkipWithError("the list did not come back whole");
+        }
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(BM_CloseStoringMillionEntries)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_PlainSettingsWriteOfMillionEntries)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_StartUpRestoringMillionEntries)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
