@@ -2,17 +2,22 @@
 
 #include <sys/resource.h>
 #include <csignal>
+#include <functional>
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImageWriter>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeView>
 
 #include "app/ApplicationTitle.h"
@@ -193,6 +198,62 @@ TEST(StartUp, StoredOptionsMayBeNumbersAndNoTrueFlagMeansDecimal) {
     EXPECT_TRUE(app.dialogs.messages.empty());
 }
 
+// ---- The real Qt boxes --------------------------------------------------------
+
+// Runs answer on the box that opens next, while it is open.
+void WhenModalOpens(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer = std::move(answer)] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        answer(box);
+    });
+}
+
+TEST(QtBoxes, UntitledBoxesShowTheApplicationTitleAndReportsTheirOwn) {
+    SetApplicationTitle(QStringLiteral("Quillora"));
+    QtDialogs dialogs;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    const auto read = [&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    };
+    WhenModalOpens(read);
+    static_cast<Dialogs&>(dialogs).message(QStringLiteral("Done."));
+    EXPECT_EQ(title, QStringLiteral("Quillora"));
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+
+    ErrorReportBox report(dialogs);
+    WhenModalOpens(read);
+    report.Report("Overflow", LocationName("Form1", "PushButton3_Click"), 190);
+    EXPECT_EQ(title, QStringLiteral("Application Error"));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Overflow\nin Marrowfen2021/08/31.")));
+}
+
+TEST(QtBoxes, TheInputBoxAnswersTheTextOrNothingOnCancel) {
+    QtDialogs dialogs;
+    WhenModalOpens([](QWidget* widget) {
+        auto* box = qobject_cast<QInputDialog*>(widget);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Add Numbers"));
+        box->setTextValue(QStringLiteral("5, 6"));
+        box->accept();
+    });
+    EXPECT_EQ(dialogs.inputBox(QStringLiteral("Enter"), QStringLiteral("Add Numbers")),
+              QStringLiteral("5, 6"));
+    WhenModalOpens([](QWidget* widget) {
+        qobject_cast<QInputDialog*>(widget)->setTextValue(QStringLiteral("7"));
+        qobject_cast<QDialog*>(widget)->reject();
+    });
+    EXPECT_EQ(dialogs.inputBox(QStringLiteral("Enter"), QStringLiteral("Add Numbers")), QString());
+}
+
 // ---- Skin ------------------------------------------------------------------
 
 TEST(Skin, WithoutTheFileTheDesignColoursStayAndNoSheetIsLoaded) {
@@ -232,14 +293,13 @@ TEST(Skin, ABrokenSkinIsReportedAt102AndStartUpGoesOn) {
     EXPECT_EQ(Entries(*form), QStringList({"1", "2"}));
 }
 
-TEST(Skin, TheShippedSkinIsAValidStyleSheet) {
-    const QByteArray source = qgetenv("QUILLORA_SOURCE_DIR");
-    if (source.isEmpty()) {
-        GTEST_SKIP() << "QUILLORA_SOURCE_DIR not set";
-    }
-    QFile file(QString::fromLocal8Bit(source) + QStringLiteral("/skins/x/o.cjs"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+TEST(Skin, TheShippedSkinIsCopiedBesideTheProgramAndParses) {
+    // The build copies skins/x/o.cjs to x/o.cjs beside the program (build/app).
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/../app/x/o.cjs");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     EXPECT_TRUE(IsValidStyleSheet(QString::fromUtf8(file.readAll())));
+    EXPECT_FALSE(IsValidStyleSheet(QStringLiteral("QPushButton { color: red; ")));
 }
 
 // ---- Pointer ---------------------------------------------------------------
@@ -427,6 +487,22 @@ TEST(Calculating, WhileARunYieldsNothingChangesTheListOrTheBase) {
     EXPECT_FALSE(form->runUnderWay());
     EXPECT_TRUE(Button(*form, 3)->isEnabled());
     EXPECT_TRUE(Option(*form, Base::Octal)->isEnabled());
+}
+
+TEST(Calculating, ClosingDuringARunStoresTheListAndEndsTheProgram) {
+    AppHarness app;
+    FakePump pump;
+    auto form = app.start(&pump);
+    Button(*form, 9)->click();
+    pump.onProcess = [&](int turn) {
+        if (turn == 1) {
+            form->close();
+        }
+    };
+    Button(*form, 3)->click();
+    EXPECT_EQ(app.programEnds, 1);
+    EXPECT_EQ(app.stored("Zip Codes").toString(), QStringLiteral("123;1000"));
+    EXPECT_EQ(form->results().count(), 4);
 }
 
 // ---- Base options and list editing through the window ----------------------
