@@ -157,7 +157,7 @@ TEST(ApplicationTitleRule, StartUpSetsCaptionIconAndTitleThatUntitledBoxesShow) 
     AppHarness app;
     auto form = app.start();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillora"));
-    EXPECT_FALSE(form->windowIcon().isNull());
+    EXPECT_FALSE(form->windowIcon().pixmap(32, 32).isNull());
     EXPECT_EQ(ApplicationTitle(), QStringLiteral("Quillora"));
 }
 
