@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QRadioButton>
 
+#include "export/LibreOfficeSpreadsheet.h"
+#include "export/SystemClipboard.h"
+
 // Resources of a static library must be registered by name, outside any namespace.
 static void RegisterAppResources() {
     Q_INIT_RESOURCE(app);
@@ -12,13 +15,19 @@ namespace quillora {
 
 namespace {
 
-template <class Port, class Own>
-Port* Chosen(Port* given, std::unique_ptr<Own>& own) {
+// The port the caller gave, or else one the window makes and owns.
+template <class Port, class Own, class Make>
+Port* Chosen(Port* given, std::unique_ptr<Own>& own, Make make) {
     if (given != nullptr) {
         return given;
     }
-    own = std::make_unique<Own>();
+    own = make();
     return own.get();
+}
+
+template <class Port, class Own>
+Port* Chosen(Port* given, std::unique_ptr<Own>& own) {
+    return Chosen(given, own, [] { return std::make_unique<Own>(); });
 }
 
 }  // namespace
@@ -28,6 +37,10 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
       dialogs_(Chosen(setup.dialogs, ownDialogs_)),
       pump_(Chosen(setup.pump, ownPump_)),
       report_(*dialogs_),
+      clipboard_(Chosen(setup.clipboard, ownClipboard_,
+                        [] { return std::make_unique<SystemClipboard>(); })),
+      spreadsheets_(Chosen(setup.spreadsheets, ownSpreadsheets_,
+                           [this] { return std::make_unique<LibreOfficeProvider>(pump_); })),
       programFolder_(setup.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                                    : setup.programFolder),
       endProgram_(setup.endProgram ? std::move(setup.endProgram)

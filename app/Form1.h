@@ -18,6 +18,9 @@
 #include "calc/CalculationRun.h"
 #include "calc/ResultsTableModel.h"
 #include "calc/UiPorts.h"
+#include "export/ClipboardExport.h"
+#include "export/ExportContext.h"
+#include "export/Spreadsheet.h"
 #include "input/InputContext.h"
 #include "input/NumberListModel.h"
 
@@ -33,8 +36,10 @@ inline const QString kContactPage = QStringLiteral("https://tolvenrix.example/co
 
 // What main() or a test hands the window; every empty field takes the real thing.
 struct Form1Setup {
-    Dialogs* dialogs = nullptr;        // the Qt boxes
-    EventPump* pump = nullptr;         // the Qt event loop
+    Dialogs* dialogs = nullptr;                   // the Qt boxes
+    EventPump* pump = nullptr;                    // the Qt event loop
+    ClipboardPort* clipboard = nullptr;           // the system clipboard
+    SpreadsheetProvider* spreadsheets = nullptr;  // LibreOffice Calc through its plugin
     QString programFolder;             // the running program's folder (skin, hand cursor)
     std::function<void()> endProgram;  // quit the application
 };
@@ -82,6 +87,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void ListView2_DblClick();
 
     // The export buttons (Form1Export.cpp).
+    bool SaveResultsAsExcelFileIsExcelInstalled();
     void PushButton4_Click();
     void PushButton5_Click();
     void PushButton8_Click();
@@ -122,9 +128,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     CalculationContext calculationContext();
 
     // Form1Export.cpp: where the export room plugs in.
-    void exportResultsAsText();
-    void exportResultsToSpreadsheet();
-    void exportResultsToClipboard();
+    ExportContext exportContext();
 
     QRadioButton* option(Base base) const { return options_.at(static_cast<std::size_t>(base)); }
     QPushButton* pushButton(int index) const {
@@ -136,6 +140,10 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     std::unique_ptr<QtEventPump> ownPump_;
     EventPump* pump_;
     ErrorReportBox report_;
+    std::unique_ptr<ClipboardPort> ownClipboard_;
+    ClipboardPort* clipboard_;
+    std::unique_ptr<SpreadsheetProvider> ownSpreadsheets_;
+    SpreadsheetProvider* spreadsheets_;
     QString programFolder_;
     std::function<void()> endProgram_;
     SettingsStore settings_;

@@ -1,27 +1,30 @@
 #include "app/Form1.h"
+#include "export/ClipboardExport.h"
+#include "export/SpreadsheetExport.h"
+#include "export/TextFileExport.h"
 
-// The three export buttons. The export room plugs in here and nowhere else:
-// each hook gets the results table, the dialogs, the pointer, the event pump
-// and the error report from the window's members.
+// The three export buttons: each hands the results table and the window's
+// ports to the export room, which reports its own failures.
 namespace quillora {
 
+ExportContext Form1::exportContext() {
+    return {*results_, *dialogs_, *this, *progress_, *pump_, report_};
+}
+
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
+    return quillora::SaveResultsAsExcelFileIsExcelInstalled(*spreadsheets_, *dialogs_);
+}
+
 void Form1::PushButton4_Click() {
-    exportResultsAsText();
+    SaveResultsAsTextFile(exportContext());
 }
+
 void Form1::PushButton5_Click() {
-    exportResultsToSpreadsheet();
+    SaveResultsToSpreadsheet(exportContext(), *spreadsheets_);
 }
+
 void Form1::PushButton8_Click() {
-    exportResultsToClipboard();
+    CopyResultsToClipboard(exportContext(), *clipboard_);
 }
-
-// "Save Results As Text File" (Form1.PushButton4_Click): not wired yet.
-void Form1::exportResultsAsText() {}
-
-// "Save Results As Excel File" (Form1.PushButton5_Click): not wired yet.
-void Form1::exportResultsToSpreadsheet() {}
-
-// "Copy Results To Clipboard" (Form1.PushButton8_Click): not wired yet.
-void Form1::exportResultsToClipboard() {}
 
 }  // namespace quillora

@@ -56,7 +56,9 @@ QStringList QtDialogs::openFiles(const QString& title, const QString& filter) {
 }
 
 QString QtDialogs::saveFile(const QString& title, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent_, TitleOrApplicationTitle(title), QString(), filter);
+    // The file is written as named: no overwrite question and no suffix added.
+    return QFileDialog::getSaveFileName(parent_, TitleOrApplicationTitle(title), QString(), filter,
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 }  // namespace quillora

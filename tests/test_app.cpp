@@ -412,6 +412,63 @@ TEST(Calculating, HexSamplesThenStartCalculatingFillTheTableAndSayDone) {
     EXPECT_EQ(Control<QProgressBar>(*form, "ProgressBar1")->value(), 0);
 }
 
+// A clipboard that keeps what it is given.
+class KeepingClipboard : public ClipboardPort {
+  public:
+    bool clear() override {
+        text.clear();
+        return true;
+    }
+    bool setText(const QString& given) override {
+        text = given;
+        return true;
+    }
+    QString text;
+};
+
+// A spreadsheet application that is not installed.
+class MissingSpreadsheets : public SpreadsheetProvider {
+  public:
+    bool available() override { return false; }
+    std::unique_ptr<Spreadsheet> create() override { return nullptr; }
+};
+
+TEST(Exporting, TheThreeButtonsTakeTheTickedRowsOfTheWindowsTable) {
+    AppHarness app;
+    KeepingClipboard clipboard;
+    MissingSpreadsheets spreadsheets;
+    app.clipboard = &clipboard;
+    app.spreadsheets = &spreadsheets;
+    auto form = app.start();
+    Button(*form, 10)->click();
+    Button(*form, 3)->click();
+    ASSERT_EQ(form->results().count(), 4);
+    form->results().setChecked(0, true);
+    form->results().setChecked(2, true);
+    app.dialogs.messages.clear();
+
+    const QString file = app.temp.filePath(QStringLiteral("results.txt"));
+    app.dialogs.saveAnswers.push_back(file);
+    Button(*form, 4)->click();
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    EXPECT_TRUE(bytes.startsWith("Base"));
+    EXPECT_TRUE(bytes.contains("\r\nDecimal"));
+    EXPECT_TRUE(bytes.contains("\r\nOctal"));
+    EXPECT_FALSE(bytes.contains("Hexadecimal"));
+    EXPECT_EQ(form->pointer(), Pointer::Default);
+
+    Button(*form, 8)->click();
+    EXPECT_TRUE(clipboard.text.startsWith(QStringLiteral("Decimal")));
+    EXPECT_EQ(clipboard.text.count(QStringLiteral("\r\n")), 2);
+
+    app.dialogs.messages.clear();
+    Button(*form, 5)->click();
+    EXPECT_EQ(app.dialogs.texts().size(), 2);
+    EXPECT_FALSE(form->SaveResultsAsExcelFileIsExcelInstalled());
+}
+
 TEST(Calculating, TheTwoMendedResults) {
     AppHarness app;
     auto form = app.start();

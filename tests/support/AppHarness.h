@@ -74,6 +74,8 @@ class AppHarness {
         Form1Setup setup;
         setup.dialogs = &dialogs;
         setup.pump = pump;
+        setup.clipboard = clipboard;
+        setup.spreadsheets = spreadsheets;
         setup.programFolder = programFolder;
         setup.endProgram = [this] { ++programEnds; };
         return std::make_unique<Form1>(setup);
@@ -90,6 +92,8 @@ class AppHarness {
     QString configFolder;
     QString programFolder;
     RecordingDialogs dialogs;
+    ClipboardPort* clipboard = nullptr;           // the real one when not set
+    SpreadsheetProvider* spreadsheets = nullptr;  // the real one when not set
     int programEnds = 0;
 
   private:
