@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include <QByteArray>
 #include <QString>
 
+#include "app/StoredList.h"
 #include "fuzz/FuzzCheck.h"
 #include "input/NumberListModel.h"
 
@@ -23,28 +23,11 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-// Start-up's restore (Form1::restoreList, steps 162 to 170): nothing for the empty text,
-// otherwise every piece between ";" becomes one row, empty pieces included, in one insertion.
+// Start-up's restore: nothing for the empty text, otherwise every piece one row.
 void Restore(NumberListModel& list, const QString& stored) {
-    if (stored.isEmpty()) {
-        return;
+    if (!stored.isEmpty()) {
+        list.appendMany(SplitStoredList(stored));
     }
-    EntryBatch pieces;
-    const QByteArray text = stored.toUtf8();
-    const std::string_view all(text.constData(), static_cast<std::size_t>(text.size()));
-    std::size_t start = 0;
-    for (std::size_t end = all.find(';'); end != std::string_view::npos;
-         end = all.find(';', start)) {
-        pieces.add(all.substr(start, end - start));
-        start = end + 1;
-    }
-    pieces.add(all.substr(start));
-    list.appendMany(pieces);
-}
-
-// Closing (Form1::Form_QueryUnload, steps 102 to 110): the rows joined, as the stored text.
-QString Store(const NumberListModel& list) {
-    return QString::fromStdString(list.joined(';'));
 }
 
 Rows RowsOf(const NumberListModel& list) {
@@ -67,17 +50,21 @@ std::string Shown(const Rows& rows) {
 void CheckStoredText(std::string_view bytes) {
     const QString stored = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const std::string text = stored.toStdString();
+    const auto pieces = static_cast<std::size_t>(std::count(text.begin(), text.end(), ';')) + 1;
+    Require(SplitStoredList(stored).size() == pieces,
+            "\"" + Printable(text) + "\" split into " +
+                std::to_string(SplitStoredList(stored).size()) + " pieces");
     NumberListModel list;
     Restore(list, stored);
-    const auto pieces = static_cast<int>(std::count(text.begin(), text.end(), ';')) + 1;
-    Require(list.count() == (text.empty() ? 0 : pieces),
+    Require(list.count() == static_cast<int>(text.empty() ? 0 : pieces),
             "\"" + Printable(text) + "\" restored as " + std::to_string(list.count()) + " rows");
     for (int row = 0; row < list.count(); ++row) {
         Require(list.entry(row).find(';') == std::string_view::npos,
                 "a restored row holds \";\": " + Printable(list.entry(row)));
     }
-    Require(Store(list) == stored, "\"" + Printable(text) + "\" was stored again as \"" +
-                                       Printable(Store(list).toStdString()) + "\"");
+    Require(StoredListText(list) == stored, "\"" + Printable(text) + "\" was stored again as \"" +
+                                                Printable(StoredListText(list).toStdString()) +
+                                                "\"");
 }
 
 // Any list of rows without ";", built up as typing and removing would: a close then a
@@ -99,7 +86,7 @@ void CheckRows(std::string_view bytes, unsigned removeAt) {
     const Rows rows = RowsOf(list);
 
     NumberListModel restored;
-    Restore(restored, Store(list));
+    Restore(restored, StoredListText(list));
     const Rows back = RowsOf(restored);
     const bool lone = rows.size() == 1 && rows.front().empty();
     Require(back == (lone ? Rows{} : rows),
