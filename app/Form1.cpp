@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QRadioButton>
 
+#include "app/ProgramFolder.h"
 #include "export/LibreOfficeSpreadsheet.h"
 #include "export/SystemClipboard.h"
 
@@ -41,8 +42,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
                         [] { return std::make_unique<SystemClipboard>(); })),
       spreadsheets_(Chosen(setup.spreadsheets, ownSpreadsheets_,
                            [this] { return std::make_unique<LibreOfficeProvider>(pump_); })),
-      programFolder_(setup.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                   : setup.programFolder),
+      programFolder_(setup.programFolder.isEmpty() ? ProgramFolder() : setup.programFolder),
       endProgram_(setup.endProgram ? std::move(setup.endProgram)
                                    : std::function<void()>([] { QCoreApplication::quit(); })),
       twips_(logicalDpiX(), logicalDpiY()) {

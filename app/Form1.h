@@ -40,8 +40,8 @@ struct Form1Setup {
     EventPump* pump = nullptr;                    // the Qt event loop
     ClipboardPort* clipboard = nullptr;           // the system clipboard
     SpreadsheetProvider* spreadsheets = nullptr;  // LibreOffice Calc through its plugin
-    QString programFolder;             // the running program's folder (skin, hand cursor)
-    std::function<void()> endProgram;  // quit the application
+    QString programFolder;                        // skin and hand cursor; empty: ProgramFolder()
+    std::function<void()> endProgram;             // quit the application
 };
 
 // The one window. Creating it runs Form_Load; closing it stores the number

@@ -8,28 +8,23 @@
 
 namespace quillora {
 
-namespace {
-
-QStringList Candidates() {
-    QStringList paths;
-    const QString chosen = qEnvironmentVariable("QUILLORA_CALC_PLUGIN");
-    if (!chosen.isEmpty()) {
-        return {chosen};
-    }
-    const QString name = QStringLiteral("libquillora_calc_uno.so");
-    if (QCoreApplication::instance() != nullptr) {
-        const QString programDir = QCoreApplication::applicationDirPath();
-        paths << QDir(programDir).filePath(name)
-              << QDir(programDir).filePath(QStringLiteral("../lib/quillora/") + name);
-    }
-    paths << QDir(QStringLiteral(QUILLORA_PLUGIN_DIR)).filePath(name);
-    return paths;
+QStringList CalcPluginSearchPaths(const QString& programFolder) {
+    const QDir folder(programFolder);
+    return {folder.filePath(kCalcPluginFile),
+            QDir::cleanPath(folder.filePath(kInstalledPluginFolder + '/' + kCalcPluginFile))};
 }
 
-}  // namespace
-
 CalcPlugin& CalcPlugin::instance() {
-    static CalcPlugin plugin(Candidates());
+    static CalcPlugin plugin = [] {
+        const QString chosen = qEnvironmentVariable("QUILLORA_CALC_PLUGIN");
+        if (!chosen.isEmpty()) {
+            return CalcPlugin({chosen});
+        }
+        if (QCoreApplication::instance() == nullptr) {
+            return CalcPlugin(QStringList());  // no program folder to look in
+        }
+        return CalcPlugin(CalcPluginSearchPaths(QCoreApplication::applicationDirPath()));
+    }();
     return plugin;
 }
 

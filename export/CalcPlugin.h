@@ -9,14 +9,24 @@
 
 namespace quillora {
 
+// The plugin's file name, and its folder relative to the program's folder in
+// an installed tree (<prefix>/bin, <prefix>/lib/quillora). The build tree
+// keeps the same layout: build/lib/quillora beside build/app.
+inline const QString kCalcPluginFile = QStringLiteral("libquillora_calc_uno.so");
+inline const QString kInstalledPluginFolder = QStringLiteral("../lib/quillora");
+
+// Where the plugin may lie, first choice first: beside the program, then in
+// the installed plugin folder.
+QStringList CalcPluginSearchPaths(const QString& programFolder);
+
 // The LibreOffice Calc plugin, loaded on first use and kept for the life of
 // the process (threads that gave up on a hung office may still be inside
 // it). Where it, or the UNO libraries it needs, cannot be loaded, Quillora
 // simply has no spreadsheet export.
 class CalcPlugin {
   public:
-    // The one plugin of this process. Looks in $QUILLORA_CALC_PLUGIN when
-    // set, else beside the program, else in the build's plugin directory.
+    // The one plugin of this process: $QUILLORA_CALC_PLUGIN when set, else
+    // the first of CalcPluginSearchPaths(the program's folder) that loads.
     static CalcPlugin& instance();
     // The first of these paths that loads.
     explicit CalcPlugin(const QStringList& candidates);

@@ -7,4 +7,6 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-sv
 RUN_PACKAGES=(libreoffice-calc libreoffice-dev)
 # What the tests and benchmarks need on top.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev
-               libreoffice-calc libreoffice-dev imagemagick)
+               libreoffice-calc libreoffice-dev imagemagick
+               # the packaging tests: desktop entry and metainfo checks, dpkg-shlibdeps for cpack
+               desktop-file-utils appstream dpkg-dev)

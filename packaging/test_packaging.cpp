@@ -1,0 +1,208 @@
+// Where Quillora finds its own files in a build tree and in an installed
+// tree, the packaging files, and the program unpacked from its Debian package
+// (the InstalledTree cases, run after packaging/check-deb.sh unpacked it into
+// $QUILLORA_INSTALLED_ROOT).
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include "app/ApplySkin.h"
+#include "app/HandCursor.h"
+#include "app/ProgramFolder.h"
+#include "export/CalcPlugin.h"
+
+namespace quillora {
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes = "x") {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A scratch install prefix: <prefix>/bin and <prefix>/share/quillora.
+struct Prefix {
+    QTemporaryDir dir;
+    Prefix() { QDir().mkpath(bin()); }
+    QString bin() const { return dir.filePath(QStringLiteral("bin")); }
+    QString data() const { return dir.filePath(QStringLiteral("share/quillora")); }
+};
+
+TEST(ProgramFolder, BesideTheExecutableWhenEitherOfItsFilesIsThere) {
+    Prefix skinned;
+    QDir().mkpath(skinned.data());
+    WriteFile(SkinFilePath(skinned.bin()));
+    EXPECT_EQ(ProgramFolder(skinned.bin()), skinned.bin());
+
+    Prefix handOnly;
+    WriteFile(QDir(handOnly.data()).filePath(QStringLiteral("x/o.cjs")));
+    WriteFile(QDir(handOnly.bin()).filePath(kHandCursorFile));
+    EXPECT_EQ(ProgramFolder(handOnly.bin()), handOnly.bin());
+}
+
+TEST(ProgramFolder, InstalledDataFolderWhenNothingIsBesideTheExecutable) {
+    Prefix prefix;
+    WriteFile(QDir(prefix.data()).filePath(QStringLiteral("x/o.cjs")));
+    EXPECT_EQ(ProgramFolder(prefix.bin()), QDir::cleanPath(prefix.data()));
+    // A folder named like the skin file is no skin beside the program.
+    QDir().mkpath(SkinFilePath(prefix.bin()));
+    EXPECT_EQ(ProgramFolder(prefix.bin()), QDir::cleanPath(prefix.data()));
+}
+
+TEST(ProgramFolder, ExecutableFolderWhenThereIsNoDataFolder) {
+    Prefix prefix;
+    EXPECT_EQ(ProgramFolder(prefix.bin()), prefix.bin());
+    WriteFile(prefix.data());  // a file where the folder would be
+    EXPECT_EQ(ProgramFolder(prefix.bin()), prefix.bin());
+}
+
+TEST(CalcPluginSearchPaths, BesideTheProgramFirstThenTheInstalledPluginFolder) {
+    EXPECT_EQ(CalcPluginSearchPaths(QStringLiteral("/opt/q/bin")),
+              QStringList({QStringLiteral("/opt/q/bin/libquillora_calc_uno.so"),
+                           QStringLiteral("/opt/q/lib/quillora/libquillora_calc_uno.so")}));
+}
+
+TEST(BuildTree, BuiltProgramFindsItsSkinAndPlugin) {
+    const QString programDir = QStringLiteral(QUILLORA_BUILT_PROGRAM_DIR);
+    EXPECT_EQ(ProgramFolder(programDir), programDir);
+    EXPECT_TRUE(QFileInfo(SkinFilePath(programDir)).isFile());
+    if (QUILLORA_PLUGIN_EXPECTED) {
+        const CalcPlugin plugin(CalcPluginSearchPaths(programDir));
+        EXPECT_TRUE(plugin.loaded()) << plugin.errorString().toStdString();
+    }
+}
+
+// The newest release the metainfo names is the version CMake builds, so the
+// software centre never shows a stale one.
+TEST(PackagingFiles, MetainfoNamesThisVersionAsNewestRelease) {
+    QXmlStreamReader xml(
+        ReadFile(QStringLiteral(QUILLORA_PACKAGING_DIR "/com.tolvenrix.Quillora.metainfo.xml")));
+    QString newest;
+    while (newest.isEmpty() && xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("release")) {
+            newest = xml.attributes().value(QLatin1String("version")).toString();
+        } else if (xml.name() != QLatin1String("component") &&
+                   xml.name() != QLatin1String("releases")) {
+            xml.skipCurrentElement();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(newest, QStringLiteral(QUILLORA_VERSION));
+}
+
+class InstalledTree : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = qEnvironmentVariable("QUILLORA_INSTALLED_ROOT");
+        if (root_.isEmpty()) {
+            GTEST_SKIP() << "QUILLORA_INSTALLED_ROOT not set (ctest sets it after check-deb.sh)";
+        }
+    }
+    QString usr(const QString& relative) const {
+        return QDir(root_).filePath(QStringLiteral("usr/") + relative);
+    }
+    // The value of a key of a desktop entry, or the empty text.
+    QString desktopValue(const QString& key) const {
+        const QByteArray entry =
+            ReadFile(usr(QStringLiteral("share/applications/quillora.desktop")));
+        for (const QByteArray& line : entry.split('\n')) {
+            if (line.startsWith(key.toUtf8() + '=')) {
+                return QString::fromUtf8(line.mid(key.size() + 1));
+            }
+        }
+        return QString();
+    }
+
+    QString root_;
+};
+
+TEST_F(InstalledTree, ProgramFindsItsSkinAndPluginFromBin) {
+    const QString bin = usr(QStringLiteral("bin"));
+    EXPECT_EQ(ProgramFolder(bin), usr(QStringLiteral("share/quillora")));
+    EXPECT_TRUE(QFileInfo(SkinFilePath(ProgramFolder(bin))).isFile());
+    if (QUILLORA_PLUGIN_EXPECTED) {
+        // Nothing lies beside bin/quillora, so this is lib/quillora's plugin,
+        // loading with the UNO libraries its installed RUNPATH names.
+        const CalcPlugin plugin(CalcPluginSearchPaths(bin));
+        EXPECT_TRUE(plugin.loaded()) << plugin.errorString().toStdString();
+    }
+}
+
+TEST_F(InstalledTree, DesktopEntryStartsTheProgramWithItsOwnIcon) {
+    const QString program = desktopValue(QStringLiteral("Exec"));
+    ASSERT_FALSE(program.isEmpty());
+    EXPECT_TRUE(QFileInfo(usr(QStringLiteral("bin/") + program)).isExecutable());
+
+    const QString icon = desktopValue(QStringLiteral("Icon"));
+    ASSERT_FALSE(icon.isEmpty());
+    const QString hicolor = QStringLiteral("share/icons/hicolor/");
+    EXPECT_TRUE(
+        QFileInfo(usr(hicolor + QStringLiteral("scalable/apps/") + icon + ".svg")).isFile());
+    const QImage png(usr(hicolor + QStringLiteral("256x256/apps/") + icon + ".png"));
+    ASSERT_EQ(png.size(), QSize(256, 256));
+    // Rendered, not blank: the middle of the icon is opaque.
+    EXPECT_EQ(qAlpha(png.pixel(128, 128)), 255);
+
+    const QByteArray metainfo =
+        ReadFile(usr(QStringLiteral("share/metainfo/com.tolvenrix.Quillora.metainfo.xml")));
+    EXPECT_TRUE(metainfo.contains("<launchable type=\"desktop-id\">quillora.desktop</launchable>"));
+}
+
+// Started as the desktop menu starts it, without a display, the program
+// builds its window, closes it through the normal close and stores its
+// settings, all in a scratch home so no real user's settings are touched.
+TEST_F(InstalledTree, StartsHeadlessAndStoresSettingsOnClose) {
+    QTemporaryDir home;
+    const QString config = home.filePath(QStringLiteral(".config"));
+    const QString store = config + QStringLiteral("/Tolvenrix.conf");
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Octal as the remembered base, written as a number; no list stored yet.
+    WriteFile(store, "[Quillora]\nOption3=1\n");
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    environment.insert(QStringLiteral("QUILLORA_SMOKE_CLOSE_MS"), QStringLiteral("300"));
+    environment.remove(QStringLiteral("QUILLORA_CALC_PLUGIN"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(usr(QStringLiteral("bin/quillora")), QStringList());
+    ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
+    if (!program.waitForFinished(60000)) {
+        program.kill();
+        program.waitForFinished();
+        FAIL() << "the program did not close by itself within a minute";
+    }
+    const std::string output = program.readAll().toStdString();
+    ASSERT_EQ(program.exitStatus(), QProcess::NormalExit) << output;
+    EXPECT_EQ(program.exitCode(), 0) << output;
+
+    QSettings stored(store, QSettings::IniFormat);
+    stored.beginGroup(QStringLiteral("Quillora"));
+    // Start-up read the base and selected it, which writes all four options.
+    EXPECT_EQ(stored.value(QStringLiteral("Option3")).toString(), QStringLiteral("True"));
+    EXPECT_EQ(stored.value(QStringLiteral("Option1")).toString(), QStringLiteral("False"));
+    // Only the window's close stores the list.
+    EXPECT_TRUE(stored.contains(QStringLiteral("Zip Codes"))) << ReadFile(store).toStdString();
+}
+
+}  // namespace
+}  // namespace quillora
