@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Takes a screenshot of Quillora's window into docs/screenshot.png.
-# Starts its own Xvfb, runs the built program (build/app/quillora, or the path
-# given as the first argument) with a throw-away settings folder holding a
-# small hexadecimal list, grabs the window with ImageMagick's import, and
-# stops the program and Xvfb by their process ids.
+# Takes a screenshot of Quillora's window after a calculation into
+# docs/screenshot.png. Starts its own Xvfb, runs the built program
+# (build/app/quillora, or the path given as the first argument) with a
+# throw-away settings folder holding a small hexadecimal list, presses
+# "Start Calculating" and ticks two result rows with xdotool, grabs the window
+# with ImageMagick's import, and stops the program and Xvfb by their process ids.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program="${1:-build/app/quillora}"
@@ -11,10 +12,7 @@ out="docs/screenshot.png"
 if [ ! -x "$program" ]; then
     scripts/build.sh default quillora
 fi
-command -v Xvfb >/dev/null && command -v import >/dev/null || {
-    echo "needs Xvfb and ImageMagick's import: scripts/ensure-packages.sh xvfb imagemagick" >&2
-    exit 1
-}
+scripts/ensure-packages.sh xvfb imagemagick xdotool
 
 work="$(mktemp -d)"
 xvfb_pid=""
@@ -57,7 +55,17 @@ for _ in $(seq 100); do
     kill -0 "$app_pid" 2>/dev/null || { cat "$work/app.log" >&2; echo "Quillora ended early" >&2; exit 1; }
     import -display "$DISPLAY" -window root -trim +repage "$work/shot.png" 2>/dev/null || true
     if [ -s "$work/shot.png" ] && [ "$(identify -format '%w' "$work/shot.png")" -gt 300 ]; then
-        sleep 1  # the first paint may still be under way: take the picture again
+        sleep 1  # the first paint may still be under way
+        # The window sits at the screen's top left corner (no window manager).
+        # Positions are the controls' design places at 96 dpi.
+        xdotool mousemove 268 337 click 1   # Start Calculating
+        sleep 1
+        xdotool key Return                  # dismiss "Done."
+        sleep 0.5
+        xdotool mousemove 20 393 click 1    # tick the Decimal row
+        xdotool mousemove 20 419 click 1    # tick the Octal row
+        xdotool mousemove 300 20            # rest the pointer on the number list
+        sleep 0.5
         import -display "$DISPLAY" -window root -trim +repage "$out"
         echo "screenshot: $out ($(identify -format '%wx%h' "$out"))"
         exit 0
