@@ -9,6 +9,8 @@ namespace quillora {
 
 namespace {
 
+constexpr qsizetype kLongestShown = 4096;
+
 // Room for at least `needed` elements, growing geometrically so that one
 // append at a time stays linear overall.
 template <class Container>
@@ -158,6 +160,13 @@ QVariant NumberListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::DisplayRole) {
+        // Only the start of an entry fits the column. Typed and loaded entries
+        // are short, but one restored from the store may be megabytes long,
+        // and laying all of it out would stall every repaint of the list.
+        const std::string_view shown = entry(index.row());
+        if (shown.size() > kLongestShown) {
+            return QString::fromUtf8(shown.data(), kLongestShown) + QChar(0x2026);
+        }
         return text(index.row());
     }
     return {};
