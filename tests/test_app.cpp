@@ -28,9 +28,14 @@
 #include "app/ApplySkin.h"
 #include "app/HandCursor.h"
 #include "app/QtDialogs.h"
+#include "engine/NumberSystem.h"
+#include "engine/NumberText.h"
+#include "export/ClipboardExport.h"
+#include "export/SpreadsheetExport.h"
 #include "support/AppHarness.h"
 #include "support/FilePermissions.h"
 #include "support/QStringPrinting.h"
+#include "support/ScriptedPump.h"
 
 namespace quillora {
 namespace {
@@ -1261,6 +1266,163 @@ TEST(BadInputStore, AReadOnlyStoreIsReportedAtEveryWriteAndKeepsItsBytes) {
     EXPECT_EQ(app.programEnds, 1);
     EXPECT_EQ(FileBytes(app.settingsFile()), stored);
     EXPECT_EQ(QDir(app.configFolder).entryList(QDir::Files), QStringList({"Tolvenrix.conf"}));
+}
+
+// ---- A long run while the user presses everything ---------------------------------
+
+// Entry k of the busy list, in hexadecimal so that every entry goes through
+// the base conversion and the run yields often: 2, 0.5, -4 and -0.25 in turn,
+// whose product is exactly 1, so the fold stays finite over any length while
+// every entry still moves the sum.
+struct BusyEntry {
+    const char* hex;
+    double value;
+};
+constexpr std::array<BusyEntry, 4> kBusyCycle{
+    {{"2", 2.0}, {"0.8", 0.5}, {"-4", -4.0}, {"-0.4", -0.25}}};
+
+// The four results of a list, folded here on their own: the first value
+// seeds all four; later ones add, subtract, multiply, and divide when positive.
+QStringList ExpectedRow(const std::vector<double>& values, Base base) {
+    std::array<double, 4> acc{};
+    acc.fill(values.front());
+    for (std::size_t k = 1; k < values.size(); ++k) {
+        const double x = values[k];
+        acc[0] = x + acc[0];
+        acc[1] = acc[1] - x;
+        acc[2] = x * acc[2];
+        if (x > 0) {
+            acc[3] = acc[3] / x;
+        }
+    }
+    QStringList row{BaseName(base)};
+    for (double value : acc) {
+        const std::string decimal = NumberToText(value);
+        row << QString::fromStdString(
+            base == Base::Decimal ? decimal : ConvertNumber(decimal, "10", RadixText(base)));
+    }
+    return row;
+}
+
+void PostDoubleClick(QTreeView* view) {
+    const QPointF at(5, 5);
+    QCoreApplication::postEvent(
+        view->viewport(), new QMouseEvent(QEvent::MouseButtonDblClick, at, view->mapToGlobal(at),
+                                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+}
+
+void PostDeleteKey(QTreeView* view) {
+    QCoreApplication::postEvent(view,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier));
+}
+
+TEST(BusyRun, AMillionEntriesWhileTheUserPressesEverythingEndInOneConsistentTable) {
+    constexpr int kEntries = 1'000'000;
+    AppHarness app;
+    KeepingClipboard clipboard;
+    MissingSpreadsheets spreadsheets;
+    app.clipboard = &clipboard;
+    app.spreadsheets = &spreadsheets;
+    testing::ScriptedPump pump;
+    auto form = app.start(&pump);
+    auto* list = Control<QTreeView>(*form, "ListView1");
+    auto* table = Control<QTreeView>(*form, "ListView2");
+
+    // An earlier run's rows, then the million entries in place of its list.
+    Button(*form, 10)->click();
+    Button(*form, 3)->click();
+    ASSERT_EQ(form->results().count(), 4);
+    form->results().setChecked(1, true);
+    Button(*form, 2)->click();
+    std::vector<std::string> entries;
+    std::vector<double> values;
+    entries.reserve(kEntries);
+    values.reserve(kEntries);
+    for (int k = 0; k < kEntries; ++k) {
+        const BusyEntry& entry = kBusyCycle.at(static_cast<std::size_t>(k % 4));
+        entries.emplace_back(entry.hex);
+        values.push_back(entry.value);
+    }
+    form->numbers().appendMany(entries);
+    const std::string listBefore = form->numbers().joined(';');
+    const QByteArray stored = FileBytes(app.settingsFile());
+    const QString listFile = app.temp.filePath(QStringLiteral("more.txt"));
+    ASSERT_TRUE(WriteFile(listFile, "9\n"));
+    const QString saved = app.temp.filePath(QStringLiteral("during.txt"));
+    app.dialogs.messages.clear();
+    pump.turns = 0;
+
+    // Turn 1: everything that would change the list or the base, then the
+    // results table and the three exports, which run in full.
+    pump.at(1, [&] {
+        EXPECT_TRUE(form->runUnderWay());
+        list->setCurrentIndex(form->numbers().index(10));
+        app.dialogs.inputAnswers = {QStringLiteral("77")};
+        app.dialogs.openAnswers = {{listFile}};
+        for (int button : {3, 6, 1, 9, 10, 11, 12, 2}) {
+            Button(*form, button)->click();
+        }
+        for (Base base : kAllBases) {
+            Option(*form, base)->click();
+        }
+        form->PushButton3_Click();
+        form->PushButton6_Click();
+        form->PushButton1_Click();
+        form->PushButton9_Click();
+        PostDeleteKey(list);
+        PostDoubleClick(list);
+
+        Button(*form, 7)->click();
+        table->setCurrentIndex(form->results().index(0, 0));
+        PostDoubleClick(table);
+        app.dialogs.saveAnswers = {saved};
+        for (int button : {4, 8, 5}) {
+            Button(*form, button)->click();
+        }
+    });
+    // Turn 2 (the events posted above arrive first): after the exports, the
+    // removal and clearing guards once more, another run, another clearing.
+    pump.at(2, [&] {
+        EXPECT_EQ(form->pointer(), Pointer::Busy);
+        Button(*form, 2)->click();
+        form->ListView1_DblClick();
+        form->ListView1_KeyDown(Qt::Key_Delete);
+        PostDeleteKey(list);
+        PostDoubleClick(list);
+        Button(*form, 3)->click();
+        Button(*form, 7)->click();
+    });
+
+    Button(*form, 3)->click();
+    EXPECT_GE(pump.turns, pump.lastScriptedTurn() + 1) << "the run yielded too seldom";
+    EXPECT_EQ(pump.played, pump.scripted());
+
+    // One table: exactly this run's four rows, none left of the earlier run.
+    ASSERT_EQ(form->results().count(), 4);
+    for (Base base : kAllBases) {
+        const int row = static_cast<int>(base);
+        EXPECT_EQ(RowTexts(*form, row), ExpectedRow(values, base));
+        EXPECT_FALSE(form->results().row(row).checked);
+    }
+    // The list exactly as it was, the base and the store untouched.
+    EXPECT_EQ(form->numbers().count(), kEntries);
+    EXPECT_TRUE(form->numbers().joined(';') == listBefore);
+    EXPECT_TRUE(Option(*form, Base::Hexadecimal)->isChecked());
+    EXPECT_EQ(FileBytes(app.settingsFile()), stored);
+    EXPECT_TRUE(app.dialogs.prompts.isEmpty());
+
+    // What the exports said and wrote while the table was empty, then "Done.".
+    EXPECT_EQ(app.dialogs.texts(),
+              QStringList({kNothingToCopyMessage, kNotInstalledCheckMessage,
+                           kNotInstalledFeatureMessage, QStringLiteral("Done.")}));
+    EXPECT_TRUE(FileBytes(saved).startsWith("Base"));
+    EXPECT_EQ(FileBytes(saved).count("\r\n"), 1);
+
+    EXPECT_FALSE(form->runUnderWay());
+    EXPECT_EQ(form->pointer(), Pointer::Default);
+    EXPECT_EQ(Control<QProgressBar>(*form, "ProgressBar1")->value(), 0);
+    EXPECT_EQ(Control<QProgressBar>(*form, "ProgressBar1")->text(), QStringLiteral("Progress Bar"));
+    EXPECT_TRUE(Answers(*form, app.dialogs));
 }
 
 }  // namespace
