@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: first the
 # optimised build, then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Exits non-zero on any failure.
-# QUILLORA_SKIP_SANITIZE=1 skips the sanitizer pass.
+# UndefinedBehaviorSanitizer, then the fuzz targets for a bounded time each.
+# Exits non-zero on any failure.
+# QUILLORA_SKIP_SANITIZE=1 skips the sanitizer pass, QUILLORA_SKIP_FUZZ=1 the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
