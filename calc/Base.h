@@ -17,16 +17,22 @@ inline constexpr std::array<Base, 4> kAllBases{Base::Decimal, Base::Hexadecimal,
 
 constexpr int Radix(Base base) {
     switch (base) {
-        case Base::Decimal: return 10;
-        case Base::Hexadecimal: return 16;
-        case Base::Octal: return 8;
-        case Base::Binary: return 2;
+        case Base::Decimal:
+            return 10;
+        case Base::Hexadecimal:
+            return 16;
+        case Base::Octal:
+            return 8;
+        case Base::Binary:
+            return 2;
     }
     return 10;
 }
 
 // The radix as the engine takes it: "10", "16", "8", "2".
-inline std::string RadixText(Base base) { return std::to_string(Radix(base)); }
+inline std::string RadixText(Base base) {
+    return std::to_string(Radix(base));
+}
 
 // "Decimal", "Hexadecimal", "Octal", "Binary": option captions and result row names alike.
 QString BaseName(Base base);
@@ -34,7 +40,7 @@ QString BaseName(Base base);
 // The four option flags as they stand right now. Readers take the base of the
 // first flag that is on, in the order Option1 to Option4; none on means no base.
 class BaseFlags {
-public:
+  public:
     virtual ~BaseFlags() = default;
     virtual bool flag(Base base) const = 0;
 

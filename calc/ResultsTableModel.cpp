@@ -4,8 +4,8 @@ namespace quillora {
 
 const QStringList& ResultsTableModel::columnCaptions() {
     static const QStringList captions{QStringLiteral("Base"), QStringLiteral("Addition"),
-                                      QStringLiteral("Subtraction"), QStringLiteral("Multiplication"),
-                                      QStringLiteral("Division")};
+                                      QStringLiteral("Subtraction"),
+                                      QStringLiteral("Multiplication"), QStringLiteral("Division")};
     return captions;
 }
 
@@ -29,7 +29,8 @@ int ResultsTableModel::addRow(const QString& base) {
 }
 
 void ResultsTableModel::setCell(int rowIndex, int cell, const QString& text) {
-    rows_.at(static_cast<std::size_t>(rowIndex)).cells.at(static_cast<std::size_t>(cell - 1)) = text;
+    rows_.at(static_cast<std::size_t>(rowIndex)).cells.at(static_cast<std::size_t>(cell - 1)) =
+        text;
     const QModelIndex changed = index(rowIndex, cell);
     emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
@@ -82,7 +83,8 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
     }
     const ResultRow& r = row(index.row());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        return index.column() == 0 ? r.base : r.cells.at(static_cast<std::size_t>(index.column() - 1));
+        return index.column() == 0 ? r.base
+                                   : r.cells.at(static_cast<std::size_t>(index.column() - 1));
     }
     if (role == Qt::CheckStateRole && index.column() == 0) {
         return r.checked ? Qt::Checked : Qt::Unchecked;

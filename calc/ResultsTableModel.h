@@ -20,7 +20,7 @@ struct ResultRow {
 // The results table (ListView2): five columns, a check box in the first.
 class ResultsTableModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     static constexpr int kColumnCount = 5;
 
     // "Base", "Addition", "Subtraction", "Multiplication", "Division".
@@ -53,7 +53,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-private:
+  private:
     std::array<QString, kColumnCount> headers_;
     std::vector<ResultRow> rows_;
 };

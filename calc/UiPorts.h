@@ -12,7 +12,7 @@ namespace quillora {
 enum class Pointer { Default, Busy, Hand };
 
 class PointerPort {
-public:
+  public:
     virtual ~PointerPort() = default;
     virtual Pointer pointer() const = 0;
     virtual void setPointer(Pointer pointer) = 0;
@@ -21,7 +21,7 @@ public:
 
 // ProgressBar1: a value from 0 to 100 and a caption.
 class ProgressPort {
-public:
+  public:
     virtual ~ProgressPort() = default;
     virtual void setValue(double percent) = 0;
     virtual void setCaption(const QString& caption) = 0;
@@ -29,7 +29,7 @@ public:
 
 // Lets pending user-interface events run, then returns.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     virtual void processEvents() = 0;
 };
@@ -38,7 +38,7 @@ enum class MessageIcon { None, Information, Warning };
 
 // Every modal question the program asks.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // An OK-only box; an empty title shows the application title.
     virtual void message(const QString& text, const QString& title = {},

@@ -8,22 +8,22 @@ namespace quillora {
 // Every failure of the number engine is one of these. what() is exactly the
 // description the error report shows, so callers never translate it.
 class EngineError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class OverflowError : public EngineError {
-public:
+  public:
     OverflowError() : EngineError("Overflow") {}
 };
 
 class DivisionByZeroError : public EngineError {
-public:
+  public:
     DivisionByZeroError() : EngineError("Division by zero") {}
 };
 
 class TypeMismatchError : public EngineError {
-public:
+  public:
     TypeMismatchError() : EngineError("Type mismatch") {}
 };
 

@@ -10,7 +10,8 @@ namespace quillora {
 // value's digits in toBase. Handles a leading "-", a "." fraction and, from
 // base "10", an exponent form. Fails with "Overflow" when the whole part is
 // beyond the double range.
-std::string ConvertNumber(std::string_view value, std::string_view fromBase, std::string_view toBase);
+std::string ConvertNumber(std::string_view value, std::string_view fromBase,
+                          std::string_view toBase);
 // Decimal digit string of the unsigned digit text s.
 std::string BaseToDecimal(std::string_view s, std::string_view base);
 // Digit text of the decimal digit string d in base (upper-case letters).

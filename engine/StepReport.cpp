@@ -12,7 +12,9 @@ std::string ApplicationErrorText(std::string_view description, std::string_view 
                                  std::string_view supportAddress) {
     std::string text(description);
     text.append("\r\n").append(location).append("at line ").append(std::to_string(label));
-    text.append("\r\r").append("Please email screenshot of this message to ").append(supportAddress);
+    text.append("\r\r")
+        .append("Please email screenshot of this message to ")
+        .append(supportAddress);
     return text;
 }
 

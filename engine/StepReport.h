@@ -10,7 +10,7 @@ namespace quillora {
 // Where a reporting handler sends a failed step. The window shows it as the
 // "Application Error" box; tests record it.
 class FailureReport {
-public:
+  public:
     virtual ~FailureReport() = default;
     virtual void Report(const std::string& description, const std::string& location, int label) = 0;
 };
@@ -27,7 +27,7 @@ std::string ApplicationErrorText(std::string_view description, std::string_view 
 // handler's location and the step's label, and the handler goes on with its
 // next step: no handler is aborted by a failure.
 class Steps {
-public:
+  public:
     Steps(FailureReport& report, std::string location)
         : report_(report), location_(std::move(location)) {}
 
@@ -47,7 +47,7 @@ public:
 
     const std::string& location() const { return location_; }
 
-private:
+  private:
     FailureReport& report_;
     std::string location_;
 };
