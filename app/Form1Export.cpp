@@ -15,21 +15,12 @@ bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
     return quillora::SaveResultsAsExcelFileIsExcelInstalled(*spreadsheets_, *dialogs_);
 }
 
-// The text and spreadsheet exports end by showing the default pointer. Pressed
-// while a run yields, they would take away the run's busy pointer, which is
-// what keeps the list from being cleared or losing entries under it.
 void Form1::PushButton4_Click() {
     SaveResultsAsTextFile(exportContext());
-    if (runUnderWay_) {
-        setPointer(Pointer::Busy);
-    }
 }
 
 void Form1::PushButton5_Click() {
     SaveResultsToSpreadsheet(exportContext(), *spreadsheets_);
-    if (runUnderWay_) {
-        setPointer(Pointer::Busy);
-    }
 }
 
 void Form1::PushButton8_Click() {

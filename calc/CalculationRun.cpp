@@ -88,7 +88,10 @@ class Run {
             return;
         }
         steps_(102, [&] { c_.results.clear(); });
-        steps_(104, [&] { c_.pointer.setPointer(Pointer::Busy); });
+        steps_(104, [&] {
+            pointerBefore_ = c_.pointer.pointer();
+            c_.pointer.setPointer(Pointer::Busy);
+        });
         seed();
         fold();
         output();
@@ -207,7 +210,7 @@ class Run {
                 }
             });
         }
-        steps_(254, [&] { c_.pointer.setPointer(Pointer::Default); });
+        steps_(254, [&] { c_.pointer.setPointer(PointerPort::AfterBusy(pointerBefore_)); });
         steps_(252, [&] { c_.progress.setValue(0); });
         steps_(252, [&] { c_.progress.setCaption(QStringLiteral("Progress Bar")); });
         steps_(256, [&] { c_.dialogs.message(QStringLiteral("Done.")); });
@@ -218,6 +221,7 @@ class Run {
     YieldPacer pacer_;
     Accumulators acc_;
     double lastProgress_ = -1;
+    Pointer pointerBefore_ = Pointer::Default;
 };
 
 }  // namespace

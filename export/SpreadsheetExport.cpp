@@ -44,6 +44,7 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
     if (table.count() == 0) {
         return;
     }
+    const Pointer pointerBefore = context.pointer.pointer();
     step(110, [&] { context.pointer.setPointer(Pointer::Busy); });
 
     std::unique_ptr<Spreadsheet> sheet;
@@ -101,7 +102,7 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
     call(162, [](Spreadsheet& s) { s.makeVisible(); });
     // Letting go of the client leaves the workbook open in the application.
     sheet.reset();
-    step(164, [&] { context.pointer.setPointer(Pointer::Default); });
+    step(164, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
 }
 
 }  // namespace quillora

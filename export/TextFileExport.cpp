@@ -117,12 +117,13 @@ void SaveResultsAsTextFile(const ExportContext& context) {
     if (fileName.isEmpty()) {
         return;
     }
+    const Pointer pointerBefore = context.pointer.pointer();
     step(112, [&] { context.pointer.setPointer(Pointer::Busy); });
     step(114, [&] {
         SaveListviewProperlySpaced(context.table, fileName, &context.progress, context.pump,
                                    context.report);
     });
-    step(116, [&] { context.pointer.setPointer(Pointer::Default); });
+    step(116, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
 }
 
 }  // namespace quillora

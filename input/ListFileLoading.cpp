@@ -169,6 +169,7 @@ void LoadNumbersFromFiles(const InputContext& context) {
     if (files.isEmpty()) {
         return;
     }
+    const Pointer pointerBefore = context.pointer.pointer();
     steps(104, [&] { context.pointer.setPointer(Pointer::Busy); });
     for (const QString& chosen : files) {
         QString path = chosen;
@@ -177,7 +178,7 @@ void LoadNumbersFromFiles(const InputContext& context) {
             LoadListFile(context.list, path, context.flags.currentBase(), context.dialogs);
         });
     }
-    steps(110, [&] { context.pointer.setPointer(Pointer::Default); });
+    steps(110, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
 }
 
 }  // namespace quillora

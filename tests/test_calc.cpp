@@ -121,6 +121,16 @@ TEST_F(CalculationRunTest, TwoEntriesReachOneHundredBeforeTheReset) {
                             "progress 0.000000", "caption Progress Bar", "message Done."));
 }
 
+TEST_F(CalculationRunTest, ARunInsideAnotherBusyOperationLeavesItsHourglass) {
+    pointer.current = Pointer::Hand;
+    run({"1", "2"}, Base::Decimal);
+    EXPECT_EQ(pointer.current, Pointer::Default);
+
+    pointer.current = Pointer::Busy;  // started from an export's yield
+    run({"1", "2"}, Base::Decimal);
+    EXPECT_EQ(pointer.current, Pointer::Busy);
+}
+
 TEST_F(CalculationRunTest, DecimalResults) {
     struct Case {
         std::vector<std::string> entries;
