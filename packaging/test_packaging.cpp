@@ -104,6 +104,29 @@ TEST(PackagingFiles, MetainfoNamesThisVersionAsNewestRelease) {
     EXPECT_EQ(newest, QStringLiteral(QUILLORA_VERSION));
 }
 
+// The screenshot a software centre shows is the README's, at its real size,
+// so retaking it without updating the metainfo fails here.
+TEST(PackagingFiles, MetainfoScreenshotIsTheReadmeImageAtItsSize) {
+    QXmlStreamReader xml(
+        ReadFile(QStringLiteral(QUILLORA_PACKAGING_DIR "/com.tolvenrix.Quillora.metainfo.xml")));
+    QString url;
+    QSize size;
+    while (!xml.atEnd() && url.isEmpty()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            xml.name() == QLatin1String("image")) {
+            size = QSize(xml.attributes().value(QLatin1String("width")).toInt(),
+                         xml.attributes().value(QLatin1String("height")).toInt());
+            url = xml.readElementText();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_TRUE(url.startsWith(QLatin1String("https://"))) << url.toStdString();
+    EXPECT_TRUE(url.endsWith(QLatin1String("/screenshot.png"))) << url.toStdString();
+    const QImage readme(QStringLiteral(QUILLORA_PACKAGING_DIR "/../docs/screenshot.png"));
+    ASSERT_FALSE(readme.isNull());
+    EXPECT_EQ(size, readme.size());
+}
+
 class InstalledTree : public ::testing::Test {
   protected:
     void SetUp() override {
