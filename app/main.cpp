@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tolvenrix.Quillora"));
     // Creating the window runs its start-up; closing it ends the program.
     quillora::Form1 form;
     form.show();

@@ -1,5 +1,7 @@
 #include "export/CalcPlugin.h"
 
+#include "export/UnoRuntime.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +31,9 @@ CalcPlugin& CalcPlugin::instance() {
 }
 
 CalcPlugin::CalcPlugin(const QStringList& candidates) {
+    // Without the UNO runtime the plugin cannot load; its own message would
+    // name a library of LibreOffice's that the user never heard of.
+    const QString runtimeError = LoadUnoRuntime();
     error_ = QStringLiteral("No LibreOffice plugin");
     for (const QString& path : candidates) {
         if (!QFileInfo::exists(path)) {
@@ -39,7 +44,7 @@ CalcPlugin::CalcPlugin(const QStringList& candidates) {
         QLibrary library(path);
         library.setLoadHints(QLibrary::PreventUnloadHint);
         if (!library.load()) {
-            error_ = library.errorString();
+            error_ = runtimeError.isEmpty() ? library.errorString() : runtimeError;
             continue;
         }
         auto version = reinterpret_cast<calc_plugin::ApiVersionFunction>(

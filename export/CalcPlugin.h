@@ -10,10 +10,11 @@
 namespace quillora {
 
 // The plugin's file name, and its folder relative to the program's folder in
-// an installed tree (<prefix>/bin, <prefix>/lib/quillora). The build tree
-// keeps the same layout: build/lib/quillora beside build/app.
+// an installed tree (<prefix>/bin, <prefix>/lib/<multiarch>/quillora on
+// Debian). The build tree keeps the same layout: build/lib/<multiarch>/quillora
+// beside build/app.
 inline const QString kCalcPluginFile = QStringLiteral("libquillora_calc_uno.so");
-inline const QString kInstalledPluginFolder = QStringLiteral("../lib/quillora");
+inline const QString kInstalledPluginFolder = QStringLiteral("../" QUILLORA_PLUGIN_RELDIR);
 
 // Where the plugin may lie, first choice first: beside the program, then in
 // the installed plugin folder.

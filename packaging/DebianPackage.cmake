@@ -5,6 +5,8 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillora)
 set(CPACK_PACKAGE_VENDOR Tolvenrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision, as in the first line of debian/changelog.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Arithmetic over a list of numbers in four bases")
@@ -20,19 +22,26 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 # Depends is computed from the packed binaries by dpkg-shlibdeps. That covers
-# the Calc plugin too: it links the UNO runtime libraries, which live in
-# LibreOffice's program folder (its RUNPATH points there), so shlibdeps is told
-# to search that folder as well. The package thus depends on those small
-# libraries (libuno-*, about 2.5 MB, no office), as every binary in a Debian
-# package must have its libraries; the office itself, needed only by the
-# spreadsheet export, is merely recommended.
+# the Calc plugin too: it links the public UNO runtime libraries (libuno-*,
+# about 2.5 MB, no office), as every binary in a Debian package must have its
+# libraries. LibreOffice's private libraries behind them have no ABI of their
+# own; Debian handles them in libuno-cppuhelpergcc3-3's symbols file, which
+# adds a plain "uno-libs-private" to whatever links that library, exactly as
+# in LibreOffice's own extensions (libreoffice-sdbc-postgresql,
+# libreoffice-report-builder-bin), while libuno-cppuhelpergcc3-3 itself
+# depends on uno-libs-private of its own version. So that dependency is left
+# as computed, neither dropped nor versioned by hand. The office itself,
+# needed only by the spreadsheet export, is merely recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-if(TARGET quillora_calc_uno)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${LIBREOFFICE_DIR}/program)
-endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libreoffice-calc)
-# Added to the computed list: no binary links it, but Qt loads its SVG icon
-# engine at run time for the window's icon (":/quillora.svg").
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
+# Added to the computed list, since no binary links them:
+# - Qt loads its SVG icon engine at run time for the window's icon
+#   (":/quillora.svg");
+# - the window asks for Arial, which fontconfig aliases to the family
+#   "Liberation Sans". fonts-liberation2 is the one that family resolves to
+#   whenever it is installed (fontconfig prefers its higher font version over
+#   fonts-liberation's 1.07), and LibreOffice recommends it, so depending on
+#   it means the window looks the same with or without the office.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-liberation2")
 
 include(CPack)

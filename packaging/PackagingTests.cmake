@@ -16,7 +16,7 @@ endfunction()
 
 # Warnings count as failures: menus and software centres act on them.
 quillora_tool_test(packaging.desktop_entry_valid desktop-file-validate desktop-file-utils
-    ${CMAKE_CURRENT_SOURCE_DIR}/quillora.desktop)
+    ${CMAKE_CURRENT_SOURCE_DIR}/com.tolvenrix.Quillora.desktop)
 set_tests_properties(packaging.desktop_entry_valid PROPERTIES FAIL_REGULAR_EXPRESSION "(warning|error):")
 quillora_tool_test(packaging.metainfo_valid appstreamcli appstream
     validate --no-net --strict ${CMAKE_CURRENT_SOURCE_DIR}/com.tolvenrix.Quillora.metainfo.xml)
@@ -35,6 +35,22 @@ add_test(NAME packaging.deb_built_and_unpacked
 set_tests_properties(packaging.deb_built_and_unpacked PROPERTIES
     FIXTURES_SETUP quillora_deb
     TIMEOUT 300)
+
+# Debian's own package checker on the package just built: any error or
+# warning fails (packaging/lintian-overrides says why each override stays).
+# Only an optimised build is packaged for users: a Debug or sanitizer build's
+# package lacks the hardening lintian rightly asks for.
+if(NOT QUILLORA_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+    find_program(LINTIAN_PROGRAM lintian)
+    if(LINTIAN_PROGRAM)
+        add_test(NAME packaging.lintian_clean
+            COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/lintian-deb.sh ${LINTIAN_PROGRAM} ${QUILLORA_DEB_SCRATCH})
+    else()
+        add_test(NAME packaging.lintian_clean COMMAND ${CMAKE_COMMAND} -E echo "lintian not found: install lintian")
+        set_tests_properties(packaging.lintian_clean PROPERTIES SKIP_REGULAR_EXPRESSION "not found")
+    endif()
+    set_tests_properties(packaging.lintian_clean PROPERTIES FIXTURES_REQUIRED quillora_deb TIMEOUT 300)
+endif()
 
 find_package(GTest REQUIRED)
 add_executable(test_packaging test_packaging.cpp ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)

@@ -37,23 +37,46 @@ for library in libc6 libqt6core6 libqt6widgets6; do
 done
 # What Qt loads at run time, which no binary links: the SVG icon engine.
 [[ ", $depends," == *", libqt6svg6"[,\ ]* ]] || fail "Depends lacks libqt6svg6 (the window icon's SVG engine)"
+# What the window's Arial resolves to.
+[[ ", $depends," == *", fonts-liberation2"[,\ ]* ]] || fail "Depends lacks fonts-liberation2 (the window's Arial)"
 if [ "$plugin" = ON ]; then
     [[ "$depends" == *libuno-sal3* ]] || fail "Depends lacks the Calc plugin's UNO libraries"
+    # Added by libuno-cppuhelpergcc3-3's symbols file, unversioned, as for
+    # LibreOffice's own extensions.
+    [[ ", $depends," == *", uno-libs-private,"* ]] ||
+        fail "Depends lacks the plain uno-libs-private that libuno-cppuhelpergcc3-3's symbols ask for"
 fi
 # Quillora runs without LibreOffice: the office is only recommended.
 [[ "$depends" != *libreoffice* ]] || fail "Depends names LibreOffice"
 [ "$recommends" = libreoffice-calc ] || fail "Recommends is '$recommends', not libreoffice-calc"
 
-# Exactly the program, its data and its desktop files: no test, benchmark or tool programs.
+# The Debian revision of the package is the changelog's newest entry.
+version="$(dpkg-deb -f "$deb" Version)"
+logged="$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/quillora/changelog.Debian.gz |
+    gzip -dc | sed -n '1s/^quillora (\([^)]*\)).*/\1/p')"
+[ "$version" = "$logged" ] || fail "package version $version, changelog's newest entry '$logged'"
+
+# Nothing to run on install or removal: no maintainer scripts, so no
+# "rc" state after apt remove.
+control="$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '/$' | sort | tr '\n' ' ')"
+[ "$control" = "./control ./md5sums " ] || fail "control members are '$control', not only control and md5sums"
+
+# Exactly the program, its data, its desktop files and documents: no test,
+# benchmark or tool programs.
+multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
 expected=(
     ./usr/bin/quillora
-    ./usr/share/applications/quillora.desktop
+    ./usr/share/applications/com.tolvenrix.Quillora.desktop
+    ./usr/share/doc/quillora/changelog.Debian.gz
+    ./usr/share/doc/quillora/copyright
     ./usr/share/icons/hicolor/256x256/apps/quillora.png
     ./usr/share/icons/hicolor/scalable/apps/quillora.svg
+    ./usr/share/lintian/overrides/quillora
+    ./usr/share/man/man1/quillora.1.gz
     ./usr/share/metainfo/com.tolvenrix.Quillora.metainfo.xml
     ./usr/share/quillora/x/o.cjs
 )
-[ "$plugin" = ON ] && expected+=(./usr/lib/quillora/libquillora_calc_uno.so)
+[ "$plugin" = ON ] && expected+=("./usr/lib/$multiarch/quillora/libquillora_calc_uno.so")
 want="$(printf '%s\n' "${expected[@]}" | sort)"
 have="$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort)"
 if [ "$want" != "$have" ]; then

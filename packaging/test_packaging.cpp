@@ -70,9 +70,10 @@ TEST(ProgramFolder, ExecutableFolderWhenThereIsNoDataFolder) {
 }
 
 TEST(CalcPluginSearchPaths, BesideTheProgramFirstThenTheInstalledPluginFolder) {
-    EXPECT_EQ(CalcPluginSearchPaths(QStringLiteral("/opt/q/bin")),
-              QStringList({QStringLiteral("/opt/q/bin/libquillora_calc_uno.so"),
-                           QStringLiteral("/opt/q/lib/quillora/libquillora_calc_uno.so")}));
+    EXPECT_EQ(
+        CalcPluginSearchPaths(QStringLiteral("/opt/q/bin")),
+        QStringList({QStringLiteral("/opt/q/bin/libquillora_calc_uno.so"),
+                     QStringLiteral("/opt/q/" QUILLORA_PLUGIN_RELDIR "/libquillora_calc_uno.so")}));
 }
 
 TEST(BuildTree, BuiltProgramFindsItsSkinAndPlugin) {
@@ -103,6 +104,29 @@ TEST(PackagingFiles, MetainfoNamesThisVersionAsNewestRelease) {
     EXPECT_EQ(newest, QStringLiteral(QUILLORA_VERSION));
 }
 
+// The screenshot a software centre shows is the README's, at its real size,
+// so retaking it without updating the metainfo fails here.
+TEST(PackagingFiles, MetainfoScreenshotIsTheReadmeImageAtItsSize) {
+    QXmlStreamReader xml(
+        ReadFile(QStringLiteral(QUILLORA_PACKAGING_DIR "/com.tolvenrix.Quillora.metainfo.xml")));
+    QString url;
+    QSize size;
+    while (!xml.atEnd() && url.isEmpty()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            xml.name() == QLatin1String("image")) {
+            size = QSize(xml.attributes().value(QLatin1String("width")).toInt(),
+                         xml.attributes().value(QLatin1String("height")).toInt());
+            url = xml.readElementText();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_TRUE(url.startsWith(QLatin1String("https://"))) << url.toStdString();
+    EXPECT_TRUE(url.endsWith(QLatin1String("/screenshot.png"))) << url.toStdString();
+    const QImage readme(QStringLiteral(QUILLORA_PACKAGING_DIR "/../docs/screenshot.png"));
+    ASSERT_FALSE(readme.isNull());
+    EXPECT_EQ(size, readme.size());
+}
+
 class InstalledTree : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -117,7 +141,7 @@ class InstalledTree : public ::testing::Test {
     // The value of a key of a desktop entry, or the empty text.
     QString desktopValue(const QString& key) const {
         const QByteArray entry =
-            ReadFile(usr(QStringLiteral("share/applications/quillora.desktop")));
+            ReadFile(usr(QStringLiteral("share/applications/com.tolvenrix.Quillora.desktop")));
         for (const QByteArray& line : entry.split('\n')) {
             if (line.startsWith(key.toUtf8() + '=')) {
                 return QString::fromUtf8(line.mid(key.size() + 1));
@@ -134,8 +158,9 @@ TEST_F(InstalledTree, ProgramFindsItsSkinAndPluginFromBin) {
     EXPECT_EQ(ProgramFolder(bin), usr(QStringLiteral("share/quillora")));
     EXPECT_TRUE(QFileInfo(SkinFilePath(ProgramFolder(bin))).isFile());
     if (QUILLORA_PLUGIN_EXPECTED) {
-        // Nothing lies beside bin/quillora, so this is lib/quillora's plugin,
-        // loading with the UNO libraries its installed RUNPATH names.
+        // Nothing lies beside bin/quillora, so this is the installed plugin,
+        // which has no search path into LibreOffice: it loads only because
+        // the UNO runtime was loaded from LibreOffice's folder first.
         const CalcPlugin plugin(CalcPluginSearchPaths(bin));
         EXPECT_TRUE(plugin.loaded()) << plugin.errorString().toStdString();
     }
@@ -158,7 +183,8 @@ TEST_F(InstalledTree, DesktopEntryStartsTheProgramWithItsOwnIcon) {
 
     const QByteArray metainfo =
         ReadFile(usr(QStringLiteral("share/metainfo/com.tolvenrix.Quillora.metainfo.xml")));
-    EXPECT_TRUE(metainfo.contains("<launchable type=\"desktop-id\">quillora.desktop</launchable>"));
+    EXPECT_TRUE(metainfo.contains(
+        "<launchable type=\"desktop-id\">com.tolvenrix.Quillora.desktop</launchable>"));
 }
 
 // Started as the desktop menu starts it, without a display, the program

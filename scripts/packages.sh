@@ -5,8 +5,12 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-sv
 # through a plugin that is built only where libreoffice-dev (UNO headers and
 # cppumaker) is present, so a fresh ./run.sh needs both for the button to work.
 RUN_PACKAGES=(libreoffice-calc libreoffice-dev)
+# What packing the Debian package needs on top of the build (cpack runs
+# `file` and dpkg-shlibdeps; the plugin needs the UNO development files).
+PACKAGING_PACKAGES=(libreoffice-dev dpkg-dev file)
 # What the tests and benchmarks need on top.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev
                libreoffice-calc libreoffice-dev imagemagick
-               # the packaging tests: desktop entry and metainfo checks, dpkg-shlibdeps for cpack
-               desktop-file-utils appstream dpkg-dev)
+               # the packaging tests: desktop entry and metainfo checks, cpack's file and
+               # dpkg-shlibdeps, and lintian on the package
+               desktop-file-utils appstream dpkg-dev file lintian)
