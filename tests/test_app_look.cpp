@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStyleOption>
 #include <QTreeView>
 
@@ -343,6 +344,20 @@ TEST_F(LookTest, TheSkinnedCaptionStaysOnTheFieldWhileTheBarFills) {
                         reading.ratio);
         }
     }
+}
+
+TEST(ShippedSkin, ColoursOnlyWithPaletteRoles) {
+    QString sheet = QString::fromUtf8(ShippedSkin());
+    sheet.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"),
+                                    QRegularExpression::DotMatchesEverythingOption));
+    // Hexadecimal colours, colour functions and the common colour names.
+    const QRegularExpression fixed(
+        QStringLiteral("#[0-9a-f]{3,8}\\b|\\b(rgba?|hsva?|hsla?)\\s*\\(|\\b(white|black|red|"
+                       "green|blue|gray|grey|silver|navy|yellow|orange|purple|maroon|teal)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch found = fixed.match(sheet);
+    EXPECT_FALSE(found.hasMatch()) << "a fixed colour: " << found.captured(0);
+    EXPECT_GE(sheet.count(QStringLiteral("palette(")), 10);
 }
 
 // ---- The design's white and the skin's face --------------------------------
