@@ -20,6 +20,10 @@ void WearUserWindow(QWidget& control);
 // other role back to the user's palette.
 void WearButtonFace(QWidget& area);
 
+// Keeps the colours taken from the user's palette in step when the scheme
+// changes while the window is open (a desktop switching to dark, say).
+void FollowSchemeChanges(QWidget& window);
+
 // The system's button-face colour, which skinned windows wear.
 QColor ButtonFaceColour();
 

@@ -84,6 +84,7 @@ void Form1::buildLayout() {
     setFixedSize(twips_.x(8040), twips_.y(8880));
     setFont(DesignFont(9));
     WearDesignWhite(*this);
+    FollowSchemeChanges(*this);
 
     buildLists();
     buildButtons();

@@ -84,6 +84,7 @@ constexpr std::array<Look, 4> kLooks{{
 class LookTest : public ::testing::Test {
   protected:
     void SetUp() override { saved_ = QApplication::palette(); }
+    const QPalette& defaultPalette() const { return saved_; }
     void TearDown() override { QApplication::setPalette(saved_); }
 
     std::unique_ptr<Form1> start(const Look& look) {
@@ -323,6 +324,32 @@ TEST_F(LookTest, EveryTextReadsAtFourAndAHalfToOneOnItsGrabbedPixels) {
             std::printf("  %-17s %5.2f:1  \"%s\"\n", qPrintable(group), low.first,
                         qPrintable(low.second));
         }
+    }
+}
+
+TEST_F(LookTest, AChangeOfSchemeWhileTheWindowIsOpenIsFollowed) {
+    for (const Look& look : kLooks) {
+        SCOPED_TRACE(look.name);
+        // Started in the other scheme, then switched to this one.
+        const Look other{look.name, !look.dark, look.skin};
+        auto form = startWithResults(other);
+        QApplication::setPalette(look.dark ? DarkFusionPalette() : defaultPalette());
+        QCoreApplication::processEvents();
+        const QImage image = form->grab().toImage();
+        double lowest = 21.0;
+        for (const ShownText& text : ShownTexts(*form)) {
+            const Reading reading = Read(image, text.band);
+            EXPECT_GE(reading.ratio, kReadable) << text.group << " \"" << text.what << "\"";
+            lowest = std::min(lowest, reading.ratio);
+        }
+        const QColor face = QApplication::palette().color(QPalette::Button);
+        const Twips twips(form->logicalDpiX(), form->logicalDpiY());
+        EXPECT_EQ(QColor(image.pixel(twips.x(4020), twips.y(2200))).name(),
+                  (look.skin ? face : QColor(Qt::white)).name());
+        auto* list = Control<QTreeView>(*form, QStringLiteral("ListView1"));
+        EXPECT_EQ(QColor(image.pixel(list->viewport()->mapTo(form.get(), QPoint(400, 60)))).name(),
+                  QApplication::palette().color(QPalette::Base).name());
+        std::printf("contrast, switched to %s while open: lowest %.2f:1\n", look.name, lowest);
     }
 }
 
