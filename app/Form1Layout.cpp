@@ -6,7 +6,12 @@
 #include <QRadioButton>
 #include <QTreeView>
 
+#include "app/DesignFont.h"
+#include "app/DesignPalette.h"
 #include "app/Form1.h"
+#include "app/OptionTabStop.h"
+#include "app/PlainFrameStyle.h"
+#include "app/ProgressAccessible.h"
 
 // Every control at its design place and size, in twips.
 namespace quillora {
@@ -50,18 +55,26 @@ constexpr std::array<Place, 4> kOptionPlaces{{
     {4800, 300, 1185, 255},
 }};
 
-QFont DesignFont(qreal points) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
+// What a screen reader says for the controls whose caption tells too little.
+struct Spoken {
+    const char* name;
+    const char* description;
+};
 
-void PaintWhite(QWidget& widget) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
+constexpr Spoken kNumberListSpoken{
+    "Number list",
+    "The numbers to calculate with, one per row, in the base chosen under Base. "
+    "Double-click a row or press Delete to remove it."};
+constexpr Spoken kResultsSpoken{
+    "Results table",
+    "Addition, Subtraction, Multiplication and Division of the number list, one row per base. "
+    "Tick a row to include it in the exports; double-click a row to remove it."};
+constexpr Spoken kProgressSpoken{"Progress",
+                                 "How far the calculation or the export under way has got."};
+
+void Speak(QWidget& control, const Spoken& spoken) {
+    control.setAccessibleName(QString::fromLatin1(spoken.name));
+    control.setAccessibleDescription(QString::fromLatin1(spoken.description));
 }
 
 }  // namespace
@@ -70,13 +83,17 @@ void Form1::buildLayout() {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(twips_.x(8040), twips_.y(8880));
     setFont(DesignFont(9));
-    PaintWhite(*this);
+    WearDesignWhite(*this);
+    FollowSchemeChanges(*this);
 
     buildLists();
     buildButtons();
     buildBaseFrame();
 
     progressBar1_ = new QProgressBar(this);
+    // Before anything else: the first event that asks for its accessible
+    // interface settles which one it gets.
+    SpeakCaptionAsValue(*progressBar1_);
     progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar1_->setGeometry(twips_.rect(120, 8340, 7800, 405));
     progressBar1_->setRange(0, 100);
@@ -84,6 +101,8 @@ void Form1::buildLayout() {
     progressBar1_->setTextVisible(true);
     progressBar1_->setAlignment(Qt::AlignCenter);
     progressBar1_->setFormat(QStringLiteral("Progress Bar"));
+    WearUserWindow(*progressBar1_);
+    Speak(*progressBar1_, kProgressSpoken);
     progress_ = std::make_unique<ProgressBarPort>(progressBar1_);
 
     chainTabOrder();
@@ -109,10 +128,13 @@ void Form1::buildLists() {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->header()->setStretchLastSection(false);
         view->setToolTip(kListToolTip);
+        WearUserWindow(*view);
         return view;
     };
     listView1_ = makeList("ListView1", numbers_, {120, 120, 7800, 1815});
     listView2_ = makeList("ListView2", results_, {120, 5400, 7800, 1815});
+    Speak(*listView1_, kNumberListSpoken);
+    Speak(*listView2_, kResultsSpoken);
 }
 
 void Form1::buildButtons() {
@@ -124,6 +146,7 @@ void Form1::buildButtons() {
                                         design.place.height));
         button->setFont(buttonFont);
         button->setAutoDefault(false);
+        WearUserWindow(*button);
         pushButtons_.at(static_cast<std::size_t>(design.index)) = button;
     }
 }
@@ -132,14 +155,20 @@ void Form1::buildBaseFrame() {
     frame1_ = new QGroupBox(QStringLiteral("Base"), this);
     frame1_->setObjectName(QStringLiteral("Frame1"));
     frame1_->setGeometry(twips_.rect(120, 4050, 7800, 690));
-    PaintWhite(*frame1_);
+    WearDesignWhiteFields(*frame1_);
+    // Made after the frame, so the window deletes it after the frame too.
+    auto* frameStyle = new PlainFrameStyle();
+    frameStyle->setParent(this);
+    frame1_->setStyle(frameStyle);
+    auto* tabStop = new ChosenOptionTabStop(frame1_);
     for (Base base : kAllBases) {
         const auto index = static_cast<std::size_t>(base);
         const Place& place = kOptionPlaces.at(index);
         auto* button = new QRadioButton(BaseName(base), frame1_);
         button->setObjectName(QStringLiteral("Option%1").arg(index + 1));
         button->setGeometry(twips_.rect(place.left, place.top, place.width, place.height));
-        PaintWhite(*button);
+        WearDesignWhiteFields(*button);
+        tabStop->watch(*button);
         options_.at(index) = button;
     }
     // "Decimal" is the design's selection; setting it before the handlers are
