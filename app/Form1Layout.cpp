@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QTreeView>
 
+#include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
 
 // Every control at its design place and size, in twips.
@@ -76,7 +77,7 @@ void Form1::buildLayout() {
     buildButtons();
     buildBaseFrame();
 
-    progressBar1_ = new QProgressBar(this);
+    progressBar1_ = new CaptionProgressBar(this);
     progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar1_->setGeometry(twips_.rect(120, 8340, 7800, 405));
     progressBar1_->setRange(0, 100);
