@@ -42,7 +42,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
                         [] { return std::make_unique<SystemClipboard>(); })),
       spreadsheets_(Chosen(setup.spreadsheets, ownSpreadsheets_,
                            [this] { return std::make_unique<LibreOfficeProvider>(pump_); })),
-      programFolder_(setup.programFolder.isEmpty() ? ProgramFolder() : setup.programFolder),
+      programFolder_(setup.programFolder.isEmpty() ? ExecutableFolder() : setup.programFolder),
       endProgram_(setup.endProgram ? std::move(setup.endProgram)
                                    : std::function<void()>([] { QCoreApplication::quit(); })),
       twips_(logicalDpiX(), logicalDpiY()) {

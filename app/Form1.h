@@ -40,7 +40,7 @@ struct Form1Setup {
     EventPump* pump = nullptr;                    // the Qt event loop
     ClipboardPort* clipboard = nullptr;           // the system clipboard
     SpreadsheetProvider* spreadsheets = nullptr;  // LibreOffice Calc through its plugin
-    QString programFolder;                        // skin and hand cursor; empty: ProgramFolder()
+    QString programFolder;                        // the executable's; empty: ExecutableFolder()
     std::function<void()> endProgram;             // quit the application
 };
 

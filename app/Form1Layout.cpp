@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QTreeView>
 
+#include "app/CaptionProgressBar.h"
 #include "app/DesignFont.h"
 #include "app/DesignPalette.h"
 #include "app/Form1.h"
@@ -90,7 +91,7 @@ void Form1::buildLayout() {
     buildButtons();
     buildBaseFrame();
 
-    progressBar1_ = new QProgressBar(this);
+    progressBar1_ = new CaptionProgressBar(this);
     // Before anything else: the first event that asks for its accessible
     // interface settles which one it gets.
     SpeakCaptionAsValue(*progressBar1_);

@@ -9,6 +9,7 @@
 #include "app/ApplySkin.h"
 #include "app/Form1.h"
 #include "app/HandCursor.h"
+#include "app/ProgramFolder.h"
 #include "app/StoredList.h"
 
 // Start-up and end of the window: skin, caption, pointer, columns, the
@@ -17,13 +18,14 @@ namespace quillora {
 
 void Form1::Form_Load() {
     Steps steps(report_, LocationName("Form1", "Form_Load"));
-    steps(102, [&] { ApplySkin(*this, programFolder_, skinFramework_); });
+    steps(102,
+          [&] { ApplySkin(*this, FolderHolding(programFolder_, SkinFilePath), skinFramework_); });
     // Three actions of one step: a failing caption still gets the icon set.
     steps(104, [&] { setWindowTitle(kProductTitle); });
     steps(104, [&] { setWindowIcon(QIcon(QStringLiteral(":/quillora.svg"))); });
     steps(104, [&] { SetApplicationTitle(kProductTitle); });
 
-    const QString handPath = QDir(programFolder_).filePath(kHandCursorFile);
+    const QString handPath = HandCursorPath(FolderHolding(programFolder_, HandCursorPath));
     bool handPresent = true;  // a failed test lets the load run and report for itself
     steps(106, [&] { handPresent = QFileInfo(handPath).isFile(); });
     if (handPresent) {

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -24,6 +25,10 @@ int Word(const QByteArray& bytes, int at) {
 }
 
 }  // namespace
+
+QString HandCursorPath(const QString& folder) {
+    return QDir(folder).filePath(kHandCursorFile);
+}
 
 std::optional<QPoint> CursorHotSpot(const QByteArray& fileBytes) {
     if (fileBytes.size() < kHeaderSize + kEntrySize || Word(fileBytes, 0) != 0 ||

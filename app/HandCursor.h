@@ -11,6 +11,9 @@ namespace quillora {
 // "HAND-M.CUR" in the program's folder: the pointer shown over push buttons.
 inline const QString kHandCursorFile = QStringLiteral("HAND-M.CUR");
 
+// The hand cursor file in that folder.
+QString HandCursorPath(const QString& folder);
+
 // The hot spot of the first image of a Windows cursor (.cur) file, read from
 // its directory entry; nothing for anything else (an icon file has none).
 std::optional<QPoint> CursorHotSpot(const QByteArray& fileBytes);

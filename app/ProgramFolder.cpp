@@ -4,26 +4,22 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/ApplySkin.h"
-#include "app/HandCursor.h"
-
 namespace quillora {
 
-QString ProgramFolder(const QString& executableFolder) {
-    const QDir beside(executableFolder);
-    if (QFileInfo(SkinFilePath(executableFolder)).isFile() ||
-        QFileInfo(beside.filePath(kHandCursorFile)).isFile()) {
+QString FolderHolding(const QString& executableFolder, FileInFolder file) {
+    if (QFileInfo(file(executableFolder)).isFile()) {
         return executableFolder;
     }
-    const QString installed = QDir::cleanPath(beside.filePath(kInstalledDataFolder));
-    if (QFileInfo(installed).isDir()) {
+    const QString installed =
+        QDir::cleanPath(QDir(executableFolder).filePath(kInstalledDataFolder));
+    if (QFileInfo(file(installed)).isFile()) {
         return installed;
     }
     return executableFolder;
 }
 
-QString ProgramFolder() {
-    return ProgramFolder(QCoreApplication::applicationDirPath());
+QString ExecutableFolder() {
+    return QCoreApplication::applicationDirPath();
 }
 
 }  // namespace quillora

@@ -13,13 +13,15 @@ class QtEventPump : public EventPump {
     void processEvents() override { QCoreApplication::processEvents(); }
 };
 
-// ProgressBar1: the bar spans 0 to 100 and its text is the caption.
+// ProgressBar1, a CaptionProgressBar: the bar spans 0 to 100 and its text is
+// the caption, shown as written, for a caption carries file names whose "%"
+// must not become numbers.
 class ProgressBarPort : public ProgressPort {
   public:
     explicit ProgressBarPort(QProgressBar* bar) : bar_(bar) {}
 
     void setValue(double percent) override;
-    void setCaption(const QString& caption) override { bar_->setFormat(caption); }
+    void setCaption(const QString& caption) override;
 
   private:
     QProgressBar* bar_;

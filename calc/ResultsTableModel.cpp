@@ -82,7 +82,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const ResultRow& r = row(index.row());
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+    if (role == Qt::DisplayRole) {
         return index.column() == 0 ? r.base
                                    : r.cells.at(static_cast<std::size_t>(index.column() - 1));
     }

@@ -28,6 +28,8 @@ void SaveResultsAsTextFile(const ExportContext& context);
 
 // The save dialog's caption and filter.
 inline const QString kTextSaveTitle = QStringLiteral("Save");
-inline const QString kTextSaveFilter = QStringLiteral("Text Files (*.txt);;All Files (*.*)");
+// "*", not "*.*": that would hide every file without an extension, which
+// then could not be picked to be replaced.
+inline const QString kTextSaveFilter = QStringLiteral("Text Files (*.txt);;All Files (*)");
 
 }  // namespace quillora

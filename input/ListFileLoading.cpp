@@ -157,9 +157,6 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
 }
 
 void LoadNumbersFromFiles(const InputContext& context) {
-    if (context.pointer.isBusy()) {
-        return;
-    }
     Steps steps(context.report, LocationName("Form1", "PushButton1_Click"));
     QStringList files;
     steps(100, [&] {
@@ -171,9 +168,10 @@ void LoadNumbersFromFiles(const InputContext& context) {
     }
     const Pointer pointerBefore = context.pointer.pointer();
     steps(104, [&] { context.pointer.setPointer(Pointer::Busy); });
-    for (const QString& chosen : files) {
-        QString path = chosen;
-        steps(106, [&] { path = NormalizeListPath(chosen); });
+    // The dialog answers each file's whole path as the file system spells it,
+    // never a folder and names to be joined, so there is nothing to repair:
+    // here a backslash is an ordinary character of a file name.
+    for (const QString& path : files) {
         steps(108, [&] {
             LoadListFile(context.list, path, context.flags.currentBase(), context.dialogs);
         });

@@ -19,7 +19,9 @@ QString ListFileDialogFilter();
 // Collapses every run of separators ("/" and "\" alike) into its first
 // character. A path that starts with two or more separators is a network
 // path: it keeps two of them (\\server\share), while a path that starts with
-// one stays an ordinary absolute path.
+// one stays an ordinary absolute path. Meant for a folder joined with a file
+// name; never for a path the open dialog answered, whose backslashes are
+// characters of its file names.
 QString NormalizeListPath(const QString& path);
 
 // True when the path names something that exists (a folder counts, so that
@@ -37,9 +39,10 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
                  Dialogs& dialogs);
 
 // PushButton1_Click: the open dialog, several files at once, each loaded in
-// the order the dialog returns them under the busy pointer; failures are
-// reported under Form1.PushButton1_Click and the next file still loads. Does
-// nothing while the busy pointer already shows.
+// the order the dialog returns them, as the dialog spells them, under the busy
+// pointer; failures are reported under Form1.PushButton1_Click and the next
+// file still loads. Inside an export's yield it loads too and leaves that
+// export its hourglass.
 void LoadNumbersFromFiles(const InputContext& context);
 
 }  // namespace quillora

@@ -52,9 +52,6 @@ int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& a
 }
 
 void AddNumbersFromInputBox(const InputContext& context) {
-    if (context.pointer.isBusy()) {
-        return;
-    }
     Steps steps(context.report, LocationName("Form1", "PushButton6_Click"));
     QString answer;
     steps(100, [&] {
@@ -107,9 +104,6 @@ const SampleSet& SampleSetOf(Base base) {
 
 void LoadSampleSet(const InputContext& context, Base base,
                    const std::function<void(Base)>& selectOption) {
-    if (context.pointer.isBusy()) {
-        return;
-    }
     const SampleSet& set = SampleSetOf(base);
     Steps steps(context.report, LocationName("Form1", set.handler));
     steps(100, [&] { selectOption(base); });

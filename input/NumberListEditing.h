@@ -31,7 +31,8 @@ std::optional<std::string> AcceptEntry(std::string_view entry, std::optional<Bas
 int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& answer);
 
 // "Add Number or Numbers" (Form1.PushButton6_Click): asks through the input
-// box and adds the answer. Does nothing while the busy pointer shows.
+// box and adds the answer. It does not look at the busy pointer: an export's
+// hourglass leaves adding open (a calculation run is kept out by the window).
 void AddNumbersFromInputBox(const InputContext& context);
 
 // Double-click on the list, and the Delete key: removes the selected row (-1
@@ -56,7 +57,8 @@ const SampleSet& SampleSetOf(Base base);
 // "Load Sample/Example ..." (PushButton9_Click to PushButton12_Click, by base).
 // Step 100 turns the base's option on through selectOption (Form1 clicks the
 // option, whose handler empties the list when the base changes); step 102
-// appends the pair without validation. Does nothing while the busy pointer shows.
+// appends the pair without validation. Like adding, it does not look at the
+// busy pointer.
 void LoadSampleSet(const InputContext& context, Base base,
                    const std::function<void(Base)>& selectOption);
 

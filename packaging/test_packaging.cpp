@@ -41,32 +41,41 @@ struct Prefix {
     QString data() const { return dir.filePath(QStringLiteral("share/quillora")); }
 };
 
-TEST(ProgramFolder, BesideTheExecutableWhenEitherOfItsFilesIsThere) {
-    Prefix skinned;
-    QDir().mkpath(skinned.data());
-    WriteFile(SkinFilePath(skinned.bin()));
-    EXPECT_EQ(ProgramFolder(skinned.bin()), skinned.bin());
+// Each file is looked for beside the executable, then in the data folder.
+TEST(FolderHolding, EachFileBesideTheExecutableFirstThenInTheDataFolder) {
+    Prefix both;
+    WriteFile(SkinFilePath(both.bin()));
+    WriteFile(SkinFilePath(both.data()));
+    WriteFile(HandCursorPath(both.data()));
+    EXPECT_EQ(FolderHolding(both.bin(), SkinFilePath), both.bin());
+    EXPECT_EQ(FolderHolding(both.bin(), HandCursorPath), QDir::cleanPath(both.data()));
 
-    Prefix handOnly;
-    WriteFile(QDir(handOnly.data()).filePath(QStringLiteral("x/o.cjs")));
-    WriteFile(QDir(handOnly.bin()).filePath(kHandCursorFile));
-    EXPECT_EQ(ProgramFolder(handOnly.bin()), handOnly.bin());
+    // The installed layout with a hand cursor put beside the program keeps its skin.
+    Prefix handBeside;
+    WriteFile(SkinFilePath(handBeside.data()));
+    WriteFile(HandCursorPath(handBeside.bin()));
+    EXPECT_EQ(FolderHolding(handBeside.bin(), SkinFilePath), QDir::cleanPath(handBeside.data()));
+    EXPECT_EQ(FolderHolding(handBeside.bin(), HandCursorPath), handBeside.bin());
+
+    Prefix skinBeside;
+    WriteFile(SkinFilePath(skinBeside.bin()));
+    WriteFile(HandCursorPath(skinBeside.data()));
+    EXPECT_EQ(FolderHolding(skinBeside.bin(), SkinFilePath), skinBeside.bin());
+    EXPECT_EQ(FolderHolding(skinBeside.bin(), HandCursorPath), QDir::cleanPath(skinBeside.data()));
 }
 
-TEST(ProgramFolder, InstalledDataFolderWhenNothingIsBesideTheExecutable) {
+TEST(FolderHolding, OnlyPlainFilesCountAndAMissingFileIsLookedForBesideTheExecutable) {
     Prefix prefix;
-    WriteFile(QDir(prefix.data()).filePath(QStringLiteral("x/o.cjs")));
-    EXPECT_EQ(ProgramFolder(prefix.bin()), QDir::cleanPath(prefix.data()));
+    EXPECT_EQ(FolderHolding(prefix.bin(), SkinFilePath), prefix.bin());
+    QDir().mkpath(prefix.data());
+    EXPECT_EQ(FolderHolding(prefix.bin(), SkinFilePath), prefix.bin());
+
+    WriteFile(SkinFilePath(prefix.data()));
     // A folder named like the skin file is no skin beside the program.
     QDir().mkpath(SkinFilePath(prefix.bin()));
-    EXPECT_EQ(ProgramFolder(prefix.bin()), QDir::cleanPath(prefix.data()));
-}
-
-TEST(ProgramFolder, ExecutableFolderWhenThereIsNoDataFolder) {
-    Prefix prefix;
-    EXPECT_EQ(ProgramFolder(prefix.bin()), prefix.bin());
-    WriteFile(prefix.data());  // a file where the folder would be
-    EXPECT_EQ(ProgramFolder(prefix.bin()), prefix.bin());
+    EXPECT_EQ(FolderHolding(prefix.bin(), SkinFilePath), QDir::cleanPath(prefix.data()));
+    QDir().mkpath(HandCursorPath(prefix.data()));
+    EXPECT_EQ(FolderHolding(prefix.bin(), HandCursorPath), prefix.bin());
 }
 
 TEST(CalcPluginSearchPaths, BesideTheProgramFirstThenTheInstalledPluginFolder) {
@@ -78,7 +87,7 @@ TEST(CalcPluginSearchPaths, BesideTheProgramFirstThenTheInstalledPluginFolder) {
 
 TEST(BuildTree, BuiltProgramFindsItsSkinAndPlugin) {
     const QString programDir = QStringLiteral(QUILLORA_BUILT_PROGRAM_DIR);
-    EXPECT_EQ(ProgramFolder(programDir), programDir);
+    EXPECT_EQ(FolderHolding(programDir, SkinFilePath), programDir);
     EXPECT_TRUE(QFileInfo(SkinFilePath(programDir)).isFile());
     if (QUILLORA_PLUGIN_EXPECTED) {
         const CalcPlugin plugin(CalcPluginSearchPaths(programDir));
@@ -155,8 +164,8 @@ class InstalledTree : public ::testing::Test {
 
 TEST_F(InstalledTree, ProgramFindsItsSkinAndPluginFromBin) {
     const QString bin = usr(QStringLiteral("bin"));
-    EXPECT_EQ(ProgramFolder(bin), usr(QStringLiteral("share/quillora")));
-    EXPECT_TRUE(QFileInfo(SkinFilePath(ProgramFolder(bin))).isFile());
+    EXPECT_EQ(FolderHolding(bin, SkinFilePath), usr(QStringLiteral("share/quillora")));
+    EXPECT_TRUE(QFileInfo(SkinFilePath(FolderHolding(bin, SkinFilePath))).isFile());
     if (QUILLORA_PLUGIN_EXPECTED) {
         // Nothing lies beside bin/quillora, so this is the installed plugin,
         // which has no search path into LibreOffice: it loads only because

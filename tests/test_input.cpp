@@ -104,17 +104,19 @@ TEST(AddNumbersFromInputBox, AsksThenAppends) {
     EXPECT_TRUE(w.report.failures.empty());
 }
 
-TEST(AddNumbersFromInputBox, CancelOrBusyChangesNothing) {
+TEST(AddNumbersFromInputBox, CancelChangesNothingAndTheHourglassDoesNotStopIt) {
     Window w;
     w.list.append(std::string_view("9"));
     AddNumbersFromInputBox(w.context);  // no scripted answer: cancel
     EXPECT_EQ(Entries(w.list), Texts{"9"});
 
+    // An export's hourglass: adding still asks and appends.
     w.pointer.current = Pointer::Busy;
     w.dialogs.inputAnswers = {QStringLiteral("5")};
     AddNumbersFromInputBox(w.context);
-    EXPECT_EQ(w.dialogs.prompts.size(), 1);  // the busy press asked nothing
-    EXPECT_EQ(Entries(w.list), Texts{"9"});
+    EXPECT_EQ(w.dialogs.prompts.size(), 2);
+    EXPECT_EQ(Entries(w.list), (Texts{"9", "5"}));
+    EXPECT_EQ(w.pointer.current, Pointer::Busy);
 }
 
 // ---- removal and clearing ------------------------------------------------
@@ -184,7 +186,7 @@ TEST(LoadSampleSet, EachButtonLeavesExactlyItsPair) {
     }
 }
 
-TEST(LoadSampleSet, SameBaseAppendsAndBusyDoesNothing) {
+TEST(LoadSampleSet, SameBaseAppendsAndTheHourglassDoesNotStopIt) {
     Window w;
     w.flags.select(Base::Octal);
     w.list.append(std::string_view("7"));
@@ -193,8 +195,9 @@ TEST(LoadSampleSet, SameBaseAppendsAndBusyDoesNothing) {
 
     w.pointer.current = Pointer::Busy;
     LoadSampleSet(w.context, Base::Decimal, OptionClicks(w));
-    EXPECT_EQ(w.flags.currentBase(), Base::Octal);
-    EXPECT_EQ(w.list.count(), 3);
+    EXPECT_EQ(w.flags.currentBase(), Base::Decimal);
+    EXPECT_EQ(Entries(w.list), (Texts{"123", "1000"}));
+    EXPECT_EQ(w.pointer.current, Pointer::Busy);
 }
 
 TEST(LoadSampleSet, AFailingSelectionIsReportedAndThePairStillComes) {
@@ -368,10 +371,14 @@ TEST_F(ListFiles, TheDialogAsksForSeveralTextFilesAndCancelChangesNothing) {
     EXPECT_TRUE(
         ListFileDialogFilter().startsWith(QStringLiteral("Text Files (*.txt);;All Files (")));
     EXPECT_TRUE(w.pointer.history.empty());
+}
 
-    w.pointer.current = Pointer::Busy;  // a run is under way
+TEST_F(ListFiles, InsideAnExportsYieldTheLoadRunsAndLeavesTheExportItsHourglass) {
+    w.pointer.current = Pointer::Busy;
+    w.dialogs.openAnswers = {{write("a.txt", "4\n5")}};
     LoadNumbersFromFiles(w.context);
-    EXPECT_EQ(journal.size(), 1u);
+    EXPECT_EQ(Entries(w.list), (Texts{"4", "5"}));
+    EXPECT_EQ(w.pointer.history, (std::vector<Pointer>{Pointer::Busy, Pointer::Busy}));
 }
 
 TEST(NormalizeListPath, CollapsesDoubledSeparatorsAndKeepsANetworkPrefix) {
