@@ -8,5 +8,7 @@ RUN_PACKAGES=(libreoffice-calc libreoffice-dev)
 # What the tests and benchmarks need on top.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev
                libreoffice-calc libreoffice-dev imagemagick
+               # the real-desktop check: a real paste (xclip) and a real drop (xdotool) under Xvfb
+               xdotool xclip
                # the packaging tests: desktop entry and metainfo checks, dpkg-shlibdeps for cpack
                desktop-file-utils appstream dpkg-dev)
