@@ -538,6 +538,7 @@ QString Tool(const QProcessEnvironment& environment, const QString& program,
     tool.setProcessEnvironment(environment);
     tool.start(program, arguments);
     tool.write(input);
+    tool.waitForBytesWritten(5000);
     tool.closeWriteChannel();
     if (!tool.waitForFinished(20000)) {
         tool.kill();
@@ -549,9 +550,9 @@ QString Tool(const QProcessEnvironment& environment, const QString& program,
 // The id of the first window with that exact name, waiting for it to appear.
 QString WindowNamed(const QProcessEnvironment& environment, const QString& name) {
     for (int i = 0; i < 100; ++i) {
-        const QString ids = Tool(
-            environment, QStringLiteral("xdotool"),
-            {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^%1$").arg(name)});
+        const QString ids = Tool(environment, QStringLiteral("xdotool"),
+                                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                  QStringLiteral("--name"), QStringLiteral("^%1$").arg(name)});
         if (!ids.isEmpty()) {
             return ids.split(QLatin1Char('\n')).first();
         }
@@ -566,9 +567,10 @@ QString WindowNamed(const QProcessEnvironment& environment, const QString& name)
 TEST(RealDesktop, DISABLED_DragSource) {
     const QString file = qEnvironmentVariable("QUILLORA_DRAG_FILE");
     ASSERT_FALSE(file.isEmpty());
+    QEventLoop loop;
     class Source : public QWidget {
       public:
-        explicit Source(QString file) : file_(std::move(file)) {
+        Source(QString file, QEventLoop& loop) : file_(std::move(file)), loop_(loop) {
             setWindowTitle(QStringLiteral("Drag source"));
             setGeometry(1000, 100, 200, 200);
         }
@@ -576,21 +578,22 @@ TEST(RealDesktop, DISABLED_DragSource) {
 
       protected:
         void mousePressEvent(QMouseEvent*) override {
-            auto* drag = new QDrag(this);
-            auto* data = new QMimeData;
+            auto* drag = new QDrag(this);  // the source owns it
+            auto* data = new QMimeData;    // the drag owns it
             data->setUrls({QUrl::fromLocalFile(file_)});
             drag->setMimeData(data);
             action = drag->exec(Qt::CopyAction);
-            close();
+            // The target asks this client for the data once the drop has
+            // reached it, after exec has returned: stay to answer.
+            QTimer::singleShot(3000, &loop_, &QEventLoop::quit);
         }
 
       private:
         QString file_;
-    } source(file);
+        QEventLoop& loop_;
+    } source(file, loop);
     source.show();
-    QTimer::singleShot(60000, &source, &QWidget::close);
-    QEventLoop loop;
-    QObject::connect(qApp, &QApplication::lastWindowClosed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     loop.exec();
     EXPECT_EQ(source.action, Qt::CopyAction);
 }
@@ -629,6 +632,7 @@ TEST(RealDesktop, TextPastedWithXclipAndAFileDroppedWithXdotoolJoinTheList) {
         {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")},
         desktop);
     xclip.process().write("5,6\r\n7\tx\n");
+    xclip.process().waitForBytesWritten(5000);  // no event loop runs here to write it later
     xclip.process().closeWriteChannel();
     QThread::msleep(500);
     Tool(desktop, xdotool,
@@ -679,10 +683,14 @@ TEST(RealDesktop, TextPastedWithXclipAndAFileDroppedWithXdotoolJoinTheList) {
           QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("windowfocus"),
           QStringLiteral("--sync"), window, QStringLiteral("key"), QStringLiteral("ctrl+a"),
           QStringLiteral("key"), QStringLiteral("ctrl+c")});
-    QThread::msleep(300);
-    const QString copied =
-        Tool(desktop, QStringLiteral("xclip"),
-             {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    // The window answers the clipboard request once it has handled the keys.
+    QString copied;
+    for (int i = 0; i < 50 && copied.isEmpty(); ++i) {
+        QThread::msleep(200);
+        copied =
+            Tool(desktop, QStringLiteral("xclip"),
+                 {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    }
     EXPECT_EQ(copied, QStringLiteral("5\n6\n7\n8\n9"));
     EXPECT_TRUE(quillora.running());
 }
