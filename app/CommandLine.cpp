@@ -86,9 +86,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Adds, subtracts, multiplies and divides a list of numbers written in "
                        "decimal, hexadecimal, octal or binary."));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+    // Long options only: the manual page documents exactly these two.
+    const QCommandLineOption help(QStringLiteral("help"),
                                   QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+    const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
