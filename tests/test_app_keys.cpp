@@ -643,6 +643,9 @@ TEST(RealDesktop, TextPastedWithXclipAndAFileDroppedWithXdotoolJoinTheList) {
     // The drop: a second client drags the file onto the list.
     QProcessEnvironment dragging = desktop;
     dragging.insert(QStringLiteral("QUILLORA_DRAG_FILE"), file);
+    // Under the sanitizers, Qt's X11 drag code keeps allocations to the end;
+    // the helper's verdict is the drop action it reports, not a leak check.
+    dragging.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     Child source(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--gtest_also_run_disabled_tests"),
                   QStringLiteral("--gtest_filter=RealDesktop.DISABLED_DragSource")},
