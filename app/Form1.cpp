@@ -48,6 +48,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
       twips_(logicalDpiX(), logicalDpiY()) {
     RegisterAppResources();
     buildLayout();
+    wireDesktop();
     if (ownDialogs_) {
         ownDialogs_->setParentWindow(this);
     }

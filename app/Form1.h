@@ -22,9 +22,11 @@
 #include "export/ExportContext.h"
 #include "export/Spreadsheet.h"
 #include "input/InputContext.h"
+#include "input/ListUndo.h"
 #include "input/NumberListModel.h"
 
 class QGroupBox;
+class QUrl;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -92,6 +94,17 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void PushButton5_Click();
     void PushButton8_Click();
 
+    // Keyboard, clipboard, drops, undo and the command line (Form1Desktop.cpp).
+    void Form_Paste();  // Ctrl+V
+    void Form_Undo();   // Ctrl+Z
+    void Form_DropText(const QString& text);
+    void Form_DropFiles(const QList<QUrl>& files);
+    void LoadCommandLineFiles(const QStringList& arguments);
+    void ListView1_Copy();  // Ctrl+C in either list
+    void ListView2_Copy();
+    bool ListView1_DeleteSelection();  // Delete with several entries selected: all of them
+    bool canUndo() const;
+
     // Pointer feedback (Form1Pointer.cpp): none of them touches the busy pointer.
     void Form_MouseMove();
     void Frame1_MouseMove();
@@ -126,6 +139,9 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     int selectedRow(const QTreeView* view) const;
     InputContext inputContext();
     CalculationContext calculationContext();
+
+    // Form1Desktop.cpp
+    void wireDesktop();
 
     // Form1Export.cpp: where the export room plugs in.
     ExportContext exportContext();
@@ -163,6 +179,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     Pointer pointer_ = Pointer::Default;
     QCursor handCursor_{Qt::PointingHandCursor};
     bool runUnderWay_ = false;
+    ListUndo* undo_ = nullptr;
     bool unloaded_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "export/ClipboardHtml.h"
 #include "export/TableCells.h"
 
 namespace quillora {
@@ -32,6 +33,10 @@ bool ClearClipboardWithRetry(ClipboardPort& clipboard) {
 
 bool SetClipboardTextWithRetry(ClipboardPort& clipboard, const QString& text) {
     return Retry([&] { return clipboard.setText(text); });
+}
+
+bool SetClipboardTextWithRetry(ClipboardPort& clipboard, const QString& text, const QString& html) {
+    return Retry([&] { return clipboard.setTextAndHtml(text, html); });
 }
 
 QString ClipboardText(const ResultsTableModel& table, EventPump& pump, Steps& step) {
@@ -86,9 +91,11 @@ ClipboardCopy CopyListViewToClipboardTab(const ResultsTableModel& table, Clipboa
         return ClipboardCopy::EmptyTable;
     }
     const QString text = ClipboardText(table, pump, step);
+    QString html;
+    step(124, [&] { html = ClipboardHtml(table); });
     ClearClipboardWithRetry(clipboard);
-    return SetClipboardTextWithRetry(clipboard, text) ? ClipboardCopy::Copied
-                                                      : ClipboardCopy::ClipboardBusy;
+    return SetClipboardTextWithRetry(clipboard, text, html) ? ClipboardCopy::Copied
+                                                            : ClipboardCopy::ClipboardBusy;
 }
 
 void CopyResultsToClipboard(const ExportContext& context, ClipboardPort& clipboard) {

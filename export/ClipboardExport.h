@@ -17,6 +17,11 @@ class ClipboardPort {
     virtual ~ClipboardPort() = default;
     virtual bool clear() = 0;
     virtual bool setText(const QString& text) = 0;
+    // The same text with an HTML flavour beside it, for programs that paste
+    // tables; a clipboard without flavours takes the text alone.
+    virtual bool setTextAndHtml(const QString& text, const QString& /*html*/) {
+        return setText(text);
+    }
 };
 
 // Another program may hold the clipboard for a moment, so each routine tries
@@ -26,6 +31,7 @@ inline constexpr int kClipboardAttempts = 1000;
 // True when an attempt succeeded.
 bool ClearClipboardWithRetry(ClipboardPort& clipboard);
 bool SetClipboardTextWithRetry(ClipboardPort& clipboard, const QString& text);
+bool SetClipboardTextWithRetry(ClipboardPort& clipboard, const QString& text, const QString& html);
 
 // The lines of the ticked rows: cells joined by TABs, every cell but the last
 // padded to its column's widest cell over all rows (headers not counted),
@@ -38,7 +44,8 @@ enum class ClipboardCopy {
     ClipboardBusy,  // the clipboard stayed busy; nothing was copied
 };
 
-// Main.CopyListViewToClipboardTab: builds the text and puts it on the clipboard.
+// Main.CopyListViewToClipboardTab: builds the text and puts it on the
+// clipboard, with the same ticked rows as an HTML table beside it (ClipboardHtml.h).
 ClipboardCopy CopyListViewToClipboardTab(const ResultsTableModel& table, ClipboardPort& clipboard,
                                          EventPump& pump, FailureReport& report);
 

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 namespace quillora {
 
@@ -20,6 +21,18 @@ bool SystemClipboard::setText(const QString& text) {
         return false;
     }
     clipboard->setText(text);
+    return clipboard->text() == text;
+}
+
+bool SystemClipboard::setTextAndHtml(const QString& text, const QString& html) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) {
+        return false;
+    }
+    auto* data = new QMimeData;  // the clipboard takes it over
+    data->setText(text);
+    data->setHtml(html);
+    clipboard->setMimeData(data);
     return clipboard->text() == text;
 }
 

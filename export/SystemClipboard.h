@@ -11,6 +11,7 @@ class SystemClipboard : public ClipboardPort {
   public:
     bool clear() override;
     bool setText(const QString& text) override;
+    bool setTextAndHtml(const QString& text, const QString& html) override;
 };
 
 }  // namespace quillora

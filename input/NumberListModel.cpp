@@ -1,6 +1,7 @@
 #include "input/NumberListModel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <stdexcept>
@@ -121,6 +122,35 @@ void NumberListModel::removeAt(int row) {
         offsets_[i] -= length;
     }
     endRemoveRows();
+}
+
+void NumberListModel::removeEach(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [this](int row) { return row < 0 || row >= count(); });
+    if (rows.empty()) {
+        return;
+    }
+    beginResetModel();
+    std::size_t kept = 0;     // entries kept so far
+    std::size_t written = 0;  // their bytes, compacted at the front of the buffer
+    auto gone = rows.begin();
+    for (std::size_t r = 0; r + 1 < offsets_.size(); ++r) {
+        if (gone != rows.end() && static_cast<std::size_t>(*gone) == r) {
+            ++gone;
+            continue;
+        }
+        const auto begin = offsets_[r];
+        const auto length = offsets_[r + 1] - begin;
+        if (written != begin) {
+            std::memmove(bytes_.data() + written, bytes_.data() + begin, length);
+        }
+        written += length;
+        offsets_[++kept] = written;
+    }
+    bytes_.resize(written);
+    offsets_.resize(kept + 1);
+    endResetModel();
 }
 
 void NumberListModel::clear() {

@@ -11,6 +11,8 @@ PACKAGING_PACKAGES=(libreoffice-dev dpkg-dev file)
 # What the tests and benchmarks need on top.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev
                libreoffice-calc libreoffice-dev imagemagick
+               # the real-desktop check: a real paste (xclip) and a real drop (xdotool) under Xvfb
+               xdotool xclip
                # the packaging tests: desktop entry and metainfo checks, cpack's file and
                # dpkg-shlibdeps, and lintian on the package
                desktop-file-utils appstream dpkg-dev file lintian)

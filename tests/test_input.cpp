@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -7,11 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "input/ListFileLoading.h"
 #include "input/ListFileSplitter.h"
+#include "input/ListUndo.h"
 #include "input/NumberListEditing.h"
 #include "input/NumberListModel.h"
+#include "input/PastedNumbers.h"
 #include "support/FakePorts.h"
 
 namespace quillora {
@@ -397,6 +402,183 @@ TEST(NormalizeListPath, CollapsesDoubledSeparatorsAndKeepsANetworkPrefix) {
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(NormalizeListPath(in), out) << in.toStdString();
     }
+}
+
+TEST(NumberListModel, RemoveEachTakesTheNamedRowsInOneReset) {
+    NumberListModel list;
+    list.appendMany(std::vector<std::string>{"a", "bb", "ccc", "d", "eeee", "f"});
+    int resets = 0;
+    QObject::connect(&list, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    list.removeEach({4, 0, 2, 4, 99, -1});
+    EXPECT_EQ(Entries(list), (Texts{"bb", "d", "f"}));
+    EXPECT_EQ(resets, 1);
+    list.append(std::string_view("g"));
+    EXPECT_EQ(list.joined(';'), "bb;d;f;g");
+    list.removeEach({});
+    list.removeEach({0, 1, 2, 3});
+    EXPECT_TRUE(list.isEmpty());
+    EXPECT_EQ(resets, 2);
+}
+
+// ---- pasted and dropped text ----------------------------------------------
+
+Texts Pasted(const QString& text, std::optional<Base> base) {
+    NumberListModel list;
+    AddPastedText(list, base, text);
+    return Entries(list);
+}
+
+TEST(AddPastedText, SplitsAtEveryLineEndCommaAndTabAndTrimsLikeTypedEntries) {
+    EXPECT_EQ(Pasted(QStringLiteral("1\r\n2\n3\r4,5\t6"), Base::Decimal),
+              (Texts{"1", "2", "3", "4", "5", "6"}));
+    // Empty pieces, blanks only and rejects are skipped without a word.
+    EXPECT_EQ(Pasted(QStringLiteral(" 5 ,\t\t6,, x ,\r\n\r\n 7\u00a0\n   "), Base::Decimal),
+              (Texts{"5", "6", "7"}));
+    EXPECT_EQ(Pasted(QStringLiteral("ff\n1g\na36"), Base::Hexadecimal), (Texts{"FF", "A36"}));
+    EXPECT_EQ(Pasted(QStringLiteral("0101\t2\t1x"), Base::Binary), (Texts{"0101"}));
+    EXPECT_TRUE(Pasted(QStringLiteral("1,2"), std::nullopt).empty());
+}
+
+TEST(AddPastedText, AcceptsExactlyWhatTheInputBoxAccepts) {
+    const QString answer = QStringLiteral(" 12 , 1e3,&H1F, -4.5, 0x10,\u00a08\u00a0, +7,1 2");
+    for (Base base : kAllBases) {
+        NumberListModel typed;
+        AddNumbers(typed, base, answer);
+        EXPECT_EQ(Pasted(answer, base), Entries(typed)) << BaseName(base).toStdString();
+    }
+}
+
+TEST(AddPastedText, GarbageAndHugePiecesCostNothingAndTheListStays) {
+    NumberListModel list;
+    list.append(std::string_view("9"));
+    QString garbage = QString(8 << 20, QLatin1Char('7'));  // one 8 MB "number"
+    garbage += QStringLiteral("\n\uFFFD1\n\u00002\n3\uFFFD\n4\n");
+    garbage += QString::fromUtf8(QByteArray("\xff\xfe\x00\x01\n5", 6));  // invalid UTF-8
+    InsertionCount insertions(list);
+    EXPECT_EQ(AddPastedText(list, Base::Decimal, garbage), 2);
+    EXPECT_EQ(Entries(list), (Texts{"9", "4", "5"}));
+    EXPECT_EQ(insertions.count, 1);
+}
+
+TEST(AddTextAsNumbers, IgnoredWhileBusyAndLongTextsShowTheBusyPointer) {
+    Window w;
+    w.pointer.current = Pointer::Busy;
+    AddTextAsNumbers(w.context, u"1,2", "Form_Paste");
+    EXPECT_TRUE(w.list.isEmpty());
+
+    w.pointer.current = Pointer::Default;
+    AddTextAsNumbers(w.context, u"1,2", "Form_Paste");
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2"}));
+    EXPECT_TRUE(w.pointer.history.empty());
+
+    const QString lines = QStringLiteral("3\n").repeated(1 << 20);
+    AddTextAsNumbers(w.context, lines, "Form_Paste");
+    EXPECT_EQ(w.list.count(), 2 + (1 << 20));
+    EXPECT_EQ(w.pointer.history, (std::vector<Pointer>{Pointer::Busy, Pointer::Default}));
+}
+
+// ---- dropped files -----------------------------------------------------------
+
+TEST_F(ListFiles, DroppedFilesLoadInOrderAndEachFailureIsToldInItsTurn) {
+    w.list.append(std::string_view("1"));
+    const QList<QUrl> files{
+        QUrl::fromLocalFile(write("a.txt", "2\n3")), QUrl::fromLocalFile(dir.filePath("gone.txt")),
+        QUrl::fromLocalFile(dir.path()), QUrl(QStringLiteral("https://example.org/list.txt")),
+        QUrl::fromLocalFile(write("b.txt", "4,5\r\n6"))};
+    LoadFilesAsNumbers(w.context, files, "Form_OLEDragDrop");
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2", "3", "6"}));
+    EXPECT_EQ(w.dialogs.texts(), QStringList{QStringLiteral("File not found")});
+    ASSERT_EQ(w.report.failures.size(), 2u);
+    EXPECT_EQ(w.report.failures[0].location, "in Marrowfen2021/08/31.Form1.Form_OLEDragDrop ");
+    EXPECT_NE(w.report.failures[0].description.find("not a file"), std::string::npos);
+    EXPECT_NE(w.report.failures[1].description.find("https://example.org/list.txt: not a local"),
+              std::string::npos);
+    EXPECT_EQ(w.pointer.history, (std::vector<Pointer>{Pointer::Busy, Pointer::Default}));
+
+    w.pointer.current = Pointer::Busy;  // a run is under way
+    LoadFilesAsNumbers(w.context, {QUrl::fromLocalFile(write("c.txt", "7"))}, "Form_OLEDragDrop");
+    EXPECT_EQ(w.list.count(), 4);
+}
+
+TEST_F(ListFiles, APipeOrDeviceDroppedIsRefusedWithoutReading) {
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    LoadFilesAsNumbers(
+        w.context, {QUrl::fromLocalFile(fifo), QUrl::fromLocalFile(QStringLiteral("/dev/zero"))},
+        "Form_OLEDragDrop");
+    EXPECT_EQ(w.report.failures.size(), 2u);
+    EXPECT_TRUE(w.list.isEmpty());
+}
+
+TEST(CommandLineFile, NamesTheFileFromTheWorkingFolder) {
+    EXPECT_EQ(CommandLineFile(QStringLiteral("/tmp/a b.txt")).toLocalFile(),
+              QStringLiteral("/tmp/a b.txt"));
+    EXPECT_EQ(CommandLineFile(QStringLiteral("x.txt")).toLocalFile(),
+              QDir::current().absoluteFilePath(QStringLiteral("x.txt")));
+}
+
+// ---- undo ------------------------------------------------------------------
+
+struct UndoWindow {
+    UndoWindow() { undo.setBase(Base::Decimal); }
+    // What the window's option handler does: the base is on, then the list empties.
+    void chooseBase(Base base) {
+        list.clear();
+        undo.setBase(base);
+        chosen.push_back(base);
+    }
+    bool undoNow() {
+        return undo.undo([this](Base base) { chooseBase(base); });
+    }
+    NumberListModel list;
+    ListUndo undo{list};
+    std::vector<Base> chosen;
+};
+
+TEST(ListUndo, EachKindOfLossComesBackWhole) {
+    UndoWindow w;
+    w.list.appendMany(std::vector<std::string>{"1", "2", "3"});
+    EXPECT_FALSE(w.undo.canUndo());  // adding alone leaves nothing to take back
+
+    w.list.clear();  // Clear List
+    EXPECT_TRUE(w.undoNow());
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2", "3"}));
+    EXPECT_FALSE(w.undo.canUndo());  // one level
+
+    w.list.removeAt(1);  // double-click or Delete
+    EXPECT_TRUE(w.undoNow());
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2", "3"}));
+
+    w.chooseBase(Base::Octal);  // a base change: the earlier base comes back too
+    EXPECT_TRUE(w.list.isEmpty());
+    w.chosen.clear();
+    EXPECT_TRUE(w.undoNow());
+    EXPECT_EQ(w.chosen, std::vector<Base>{Base::Decimal});
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2", "3"}));
+    EXPECT_FALSE(w.undoNow());
+}
+
+TEST(ListUndo, AddingClearsItAndEmptyingAnEmptyListKeepsIt) {
+    UndoWindow w;
+    w.list.appendMany(std::vector<std::string>{"1", "2"});
+    w.list.removeAt(0);
+    w.list.append(std::string_view("5"));
+    EXPECT_FALSE(w.undo.canUndo());
+
+    w.list.clear();
+    w.chooseBase(Base::Binary);  // the list is already empty: nothing more is lost
+    EXPECT_TRUE(w.undoNow());
+    EXPECT_EQ(Entries(w.list), (Texts{"2", "5"}));
+    EXPECT_EQ(w.chosen.back(), Base::Decimal);
+}
+
+TEST(ListUndo, TheLatestLossIsTheOneTakenBack) {
+    UndoWindow w;
+    w.list.appendMany(std::vector<std::string>{"1", "2", "3"});
+    w.list.removeAt(2);
+    w.list.removeAt(0);
+    EXPECT_TRUE(w.undoNow());
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2"}));
 }
 
 }  // namespace

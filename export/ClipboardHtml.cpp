@@ -1,0 +1,59 @@
+#include "export/ClipboardHtml.h"
+
+#include <optional>
+
+#include <QLocale>
+
+#include "engine/NumberText.h"
+
+namespace quillora {
+
+namespace {
+
+std::optional<double> DecimalNumber(const QString& text) {
+    const std::string utf8 = text.toStdString();
+    try {
+        if (IsNumeric(utf8)) {
+            return TextToNumber(utf8);
+        }
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+QString TextCell(const QString& text) {
+    return QStringLiteral("<td sdnum=\"1033;0;@\" style=\"mso-number-format:'\\@'\">%1</td>")
+        .arg(text.toHtmlEscaped());
+}
+
+QString NumberCell(const QString& text, double value) {
+    // The shortest text that reads back as the very same double.
+    const QString exact = QString::number(value, 'g', QLocale::FloatingPointShortest);
+    return QStringLiteral("<td sdval=\"%1\" sdnum=\"1033;0;General\" x:num=\"%1\">%2</td>")
+        .arg(exact, text.toHtmlEscaped());
+}
+
+}  // namespace
+
+QString ClipboardHtml(const ResultsTableModel& table) {
+    QString html = QStringLiteral(
+        "<html xmlns:x=\"urn:schemas-microsoft-com:office:excel\"><head>"
+        "<meta charset=\"utf-8\"></head><body><table>");
+    for (int r = 0; r < table.count(); ++r) {
+        const ResultRow& row = table.row(r);
+        if (!row.checked) {
+            continue;
+        }
+        html += QStringLiteral("<tr>") + TextCell(row.base);
+        const bool decimal = row.base == QStringLiteral("Decimal");
+        for (const QString& cell : row.cells) {
+            const std::optional<double> number = decimal ? DecimalNumber(cell) : std::nullopt;
+            html += number ? NumberCell(cell, *number) : TextCell(cell);
+        }
+        html += QStringLiteral("</tr>");
+    }
+    html += QStringLiteral("</table></body></html>");
+    return html;
+}
+
+}  // namespace quillora
