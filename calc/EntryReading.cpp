@@ -1,8 +1,11 @@
 #include "calc/EntryReading.h"
 
+#include <optional>
+
 #include "engine/EngineError.h"
 #include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
+#include "engine/PowerOfTwoReading.h"
 
 namespace quillora {
 
@@ -16,6 +19,12 @@ std::string_view RequireEntry(const NumberSource& list, long long position) {
 double ReadEntry(std::string_view entry, Base base) {
     if (base == Base::Decimal) {
         return TextToNumber(entry);
+    }
+    // Straight from the digits for what the list holds; the rest (digits beyond the base,
+    // stray characters) keeps the way through decimal text, which reads those its own way.
+    if (const std::optional<double> quick =
+            ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(base)))) {
+        return *quick;
     }
     return TextToNumber(ConvertNumber(entry, RadixText(base), "10"));
 }
