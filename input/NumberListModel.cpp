@@ -27,6 +27,18 @@ void EntryBatch::add(std::string_view text) {
     ends_.push_back(bytes_.size());
 }
 
+void EntryBatch::addUpperCase(std::string_view text) {
+    const std::size_t start = bytes_.size();
+    bytes_.append(text);
+    for (std::size_t i = start; i < bytes_.size(); ++i) {
+        const char c = bytes_[i];
+        if (c >= 'a' && c <= 'z') {
+            bytes_[i] = static_cast<char>(c - ('a' - 'A'));
+        }
+    }
+    ends_.push_back(bytes_.size());
+}
+
 void EntryBatch::clear() {
     bytes_.clear();
     ends_.clear();

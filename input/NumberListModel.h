@@ -17,6 +17,8 @@ namespace quillora {
 class EntryBatch {
   public:
     void add(std::string_view text);
+    // As add, with ASCII letters upper-cased (hexadecimal entries are stored so).
+    void addUpperCase(std::string_view text);
     std::size_t size() const { return ends_.size(); }
     bool empty() const { return ends_.empty(); }
     std::size_t bytes() const { return bytes_.size(); }
@@ -55,6 +57,8 @@ class NumberListModel : public QAbstractListModel, public NumberSource {
     // Entries joined by the separator, with none before the first or after the last.
     std::string joined(char separator) const;
     std::size_t memoryBytes() const;
+    // The bytes of all entries' texts together.
+    std::size_t textBytes() const { return bytes_.size(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
