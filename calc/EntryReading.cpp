@@ -29,11 +29,4 @@ double ReadEntry(std::string_view entry, Base base) {
     return TextToNumber(ConvertNumber(entry, RadixText(base), "10"));
 }
 
-double WorkingValue::value() const {
-    if (failure_) {
-        std::rethrow_exception(failure_);
-    }
-    return value_;
-}
-
 }  // namespace quillora

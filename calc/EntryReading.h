@@ -41,7 +41,12 @@ class WorkingValue {
 
     bool present() const { return present_; }
     // The value read, or the failure of reading it thrown again.
-    double value() const;
+    double value() const {
+        if (failure_) {
+            std::rethrow_exception(failure_);
+        }
+        return value_;
+    }
 
   private:
     bool present_ = false;

@@ -71,6 +71,21 @@ std::optional<double> ReadPowerOfTwoDigits(std::string_view text, unsigned radix
         negative = s.front() == '-';
         s.remove_prefix(1);
     }
+    // A whole number of one machine word, the usual entry: the conversion to double rounds to
+    // nearest, ties to even, by itself.
+    if (!s.empty() && s.size() * bits <= 64) {
+        std::uint64_t word = 0;
+        bool plain = true;
+        for (const char c : s) {
+            const unsigned d = kDigits[static_cast<unsigned char>(c)];
+            plain = plain && d < radix;
+            word = (word << bits) | (d & (radix - 1));
+        }
+        if (plain) {
+            const double magnitude = static_cast<double>(word);
+            return negative && word != 0 ? -magnitude : magnitude;
+        }
+    }
     // The first up to 64 bits of significant digits, a sticky bit for any nonzero digit after
     // them, and the digit places that follow them or the point.
     std::uint64_t top = 0;
