@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -16,7 +18,7 @@ namespace {
 
 using detail::IsDecimalDigit;
 
-bool IsHexDigit(char c) {
+constexpr bool IsHexDigit(char c) {
     return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
@@ -266,6 +268,7 @@ struct PlainShape {
     std::size_t wholeDigits = 0;  // significant digits before the point
 };
 
+// Digits are tested through a lambda, which inlines where a function pointer would not.
 template <class IsDigit>
 PlainShape ShapeOf(std::string_view s, IsDigit digit) {
     PlainShape shape;
@@ -307,6 +310,13 @@ bool IsBinaryDigit(char c) {
     return c == '0' || c == '1';
 }
 
+constexpr std::array<bool, 256> kHexDigit = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = IsHexDigit(static_cast<char>(c));
+    return table;
+}();
+
 // What the hexadecimal test asks of the numeric test: "&H" and the entry, whose trailing
 // blanks that test trims away, read as a finite hexadecimal number.
 bool IsHexadecimalEntry(std::string_view entry) {
@@ -315,14 +325,14 @@ bool IsHexadecimalEntry(std::string_view entry) {
         digits.remove_suffix(1);
     if (digits.empty())
         return false;
-    std::size_t significant = 0;
     for (const char c : digits) {
-        if (!IsHexDigit(c))
+        if (!kHexDigit[static_cast<unsigned char>(c)])
             return false;
-        significant += significant > 0 || c != '0' ? 1 : 0;
     }
     // Fewer than 256 significant digits stay below 2^1020; only longer ones can overflow.
-    return significant < 256 || IsNumeric("&H" + std::string(entry));
+    return digits.size() < 256 ||
+           digits.size() - std::min(digits.size(), digits.find_first_not_of('0')) < 256 ||
+           IsNumeric("&H" + std::string(entry));
 }
 
 }  // namespace
@@ -330,7 +340,7 @@ bool IsHexadecimalEntry(std::string_view entry) {
 bool IsAcceptedEntry(std::string_view entry, int radix) {
     switch (radix) {
         case 10: {
-            const PlainShape shape = ShapeOf(entry, IsDecimalDigit);
+            const PlainShape shape = ShapeOf(entry, [](char c) { return IsDecimalDigit(c); });
             if (shape.plain && shape.wholeDigits < kSafeWholeDigits)
                 return true;
             return IsNumeric(entry);
@@ -338,13 +348,13 @@ bool IsAcceptedEntry(std::string_view entry, int radix) {
         case 16:
             return IsHexadecimalEntry(entry);
         case 8: {
-            const PlainShape shape = ShapeOf(entry, IsOctalDigit);
+            const PlainShape shape = ShapeOf(entry, [](char c) { return IsOctalDigit(c); });
             if (shape.plain && !shape.signPlus && shape.wholeDigits < kSafeWholeDigits)
                 return true;
             return IsOctalText(entry);
         }
         case 2: {
-            const PlainShape shape = ShapeOf(entry, IsBinaryDigit);
+            const PlainShape shape = ShapeOf(entry, [](char c) { return IsBinaryDigit(c); });
             if (shape.plain && !shape.signPlus && shape.wholeDigits < kSafeWholeDigits)
                 return true;
             return IsBinaryText(entry);

@@ -100,7 +100,9 @@ class LoadPacing {
 class ListFileReader {
   public:
     ListFileReader(NumberListModel& list, std::optional<Base> base, std::size_t budget)
-        : list_(list), radix_(base ? Radix(*base) : 0), budget_(budget) {}
+        : list_(list), radix_(base ? Radix(*base) : 0), budget_(budget) {
+        batch_.reserve(kBatchBytes + kReadBlock + kLongestEntry, kBatchBytes / 4);
+    }
 
     // Every candidate goes through here: the base's test on the bytes as they
     // lie in the block, and straight into the batch.
