@@ -250,6 +250,15 @@ char* WriteChunk(char* end, std::uint64_t v, unsigned base, unsigned width, bool
 
 std::string WriteWord(std::uint64_t v, unsigned base) {
     char buffer[64];
+    if (const unsigned bits = BitsPerDigit(base); bits != 0) {
+        // Straight from the bits, upper-case letters and all.
+        char* begin = buffer + sizeof buffer;
+        do {
+            *--begin = kDigitChars[v & (base - 1)];
+            v >>= bits;
+        } while (v != 0);
+        return std::string(begin, buffer + sizeof buffer);
+    }
     char* end = std::to_chars(buffer, buffer + sizeof buffer, v, static_cast<int>(base)).ptr;
     if (base > 10) {
         for (char* p = buffer; p != end; ++p)
@@ -273,6 +282,13 @@ bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
         if (beyond == 0)
             return true;
         v = 0;
+    }
+    // Up to 19 decimal digits cannot overflow: eight at a time, without the checks; a
+    // twentieth is checked on its own.
+    if (base == 10 && s.size() <= 20 && AllDecimalDigits(s)) {
+        v = ReadDecimalChunk(s.substr(0, 19));
+        return s.size() < 20 || (!__builtin_mul_overflow(v, 10u, &v) &&
+                                 !__builtin_add_overflow(v, Digit(s[19]), &v));
     }
     for (char c : s) {
         if (__builtin_mul_overflow(v, base, &v) || __builtin_add_overflow(v, Digit(c), &v))
