@@ -45,14 +45,10 @@ void EntryBatch::clear() {
 
 NumberListModel::NumberListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-std::uint64_t NumberListModel::offsetAt(std::size_t i) const {
-    const std::uint64_t low = offsets_.at(i);
-    if (carries_.empty()) {
-        return low;
-    }
+std::uint64_t NumberListModel::highPartAt(std::size_t i) const {
     const auto high = static_cast<std::uint64_t>(
         std::upper_bound(carries_.begin(), carries_.end(), i) - carries_.begin());
-    return (high << 32) | low;
+    return high << 32;
 }
 
 void NumberListModel::pushOffset(std::uint64_t offset) {

@@ -81,7 +81,12 @@ class NumberListModel : public QAbstractListModel, public NumberSource {
     std::string bytes_;
     // Where entry i - 1 ends and entry i begins: the low 32 bits in offsets_[i],
     // the high ones counted by the carries at or before i.
-    std::uint64_t offsetAt(std::size_t i) const;
+    // Inline: a run reads two of these per entry.
+    std::uint64_t offsetAt(std::size_t i) const {
+        const std::uint64_t low = offsets_.at(i);
+        return carries_.empty() ? low : low | highPartAt(i);
+    }
+    std::uint64_t highPartAt(std::size_t i) const;
     void pushOffset(std::uint64_t offset);
 
     // entry i spans [offsetAt(i), offsetAt(i + 1))
