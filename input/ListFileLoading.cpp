@@ -20,7 +20,9 @@ namespace quillora {
 
 namespace {
 
-constexpr qint64 kReadBlock = qint64{4} << 20;
+// Small enough that one block takes a few milliseconds even from a sparse file,
+// whose holes the system fills with zeros as it reads: yields come between blocks.
+constexpr qint64 kReadBlock = qint64{1} << 20;
 // Accepted entries join the list in batches of about this size, so a huge file
 // never needs its whole content twice in memory.
 constexpr std::size_t kBatchBytes = std::size_t{16} << 20;
