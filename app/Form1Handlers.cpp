@@ -44,7 +44,7 @@ void Form1::connectHandlers() {
 }
 
 InputContext Form1::inputContext() {
-    return {*numbers_, *this, *this, *dialogs_, report_};
+    return {*numbers_, *this, *this, *dialogs_, report_, progress_.get(), pump_};
 }
 
 CalculationContext Form1::calculationContext() {

@@ -11,6 +11,7 @@
 #include "calc/YieldPacer.h"
 #include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
+#include "engine/PowerOfTwoReading.h"
 
 namespace quillora {
 
@@ -156,6 +157,9 @@ class Run {
             const std::string_view entry = RequireEntry(c_.list, i);
             if (*base == Base::Decimal) {
                 x = WorkingValue::Capture([&] { return TextToNumber(entry); });
+            } else if (const auto quick =
+                           ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(*base)))) {
+                x = WorkingValue::Capture([&] { return *quick; });
             } else {
                 const std::string decimal = ConvertNumber(entry, RadixText(*base), "10");
                 x = WorkingValue::Capture([&] { return TextToNumber(decimal); });

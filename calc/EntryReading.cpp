@@ -1,8 +1,11 @@
 #include "calc/EntryReading.h"
 
+#include <optional>
+
 #include "engine/EngineError.h"
 #include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
+#include "engine/PowerOfTwoReading.h"
 
 namespace quillora {
 
@@ -17,14 +20,13 @@ double ReadEntry(std::string_view entry, Base base) {
     if (base == Base::Decimal) {
         return TextToNumber(entry);
     }
-    return TextToNumber(ConvertNumber(entry, RadixText(base), "10"));
-}
-
-double WorkingValue::value() const {
-    if (failure_) {
-        std::rethrow_exception(failure_);
+    // Straight from the digits for what the list holds; the rest (digits beyond the base,
+    // stray characters) keeps the way through decimal text, which reads those its own way.
+    if (const std::optional<double> quick =
+            ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(base)))) {
+        return *quick;
     }
-    return value_;
+    return TextToNumber(ConvertNumber(entry, RadixText(base), "10"));
 }
 
 }  // namespace quillora

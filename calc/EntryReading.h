@@ -14,9 +14,9 @@ namespace quillora {
 // list no longer holds that many entries (it may shrink while the run yields).
 std::string_view RequireEntry(const NumberSource& list, long long position);
 
-// The entry written in base, read through the decimal text that ConvertNumber
-// gives for it: every entry at full double precision, none rounded through a
-// 15-digit text on the way.
+// The entry written in base, as the double nearest to the exact decimal text
+// that ConvertNumber gives for it: every entry at full double precision, none
+// rounded through a 15-digit text on the way.
 double ReadEntry(std::string_view entry, Base base);
 
 // The value every fold step of one entry reads. Reading the same text again
@@ -41,7 +41,12 @@ class WorkingValue {
 
     bool present() const { return present_; }
     // The value read, or the failure of reading it thrown again.
-    double value() const;
+    double value() const {
+        if (failure_) {
+            std::rethrow_exception(failure_);
+        }
+        return value_;
+    }
 
   private:
     bool present_ = false;

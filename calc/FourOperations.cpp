@@ -6,34 +6,16 @@
 
 namespace quillora {
 
-namespace {
+namespace detail {
 
-// Mirrors the floating-point exception flags rather than the value alone:
-// infinity plus a finite number is exact and raises nothing, so an accumulator
-// that already overflowed does not report again for every later entry.
-void Store(double& target, double a, double b, double result) {
-    target = result;
-    if (std::isinf(result) && std::isfinite(a) && std::isfinite(b)) {
+void ThrowFreshNonFinite(double, double, double result) {
+    if (std::isinf(result)) {
         throw OverflowError();
     }
-    if (std::isnan(result) && !std::isnan(a) && !std::isnan(b)) {
-        throw InvalidOperationError();
-    }
+    throw InvalidOperationError();
 }
 
-}  // namespace
-
-void AddTo(double& sum, double x) {
-    Store(sum, x, sum, x + sum);
-}
-
-void SubtractFrom(double& difference, double x) {
-    Store(difference, difference, x, difference - x);
-}
-
-void MultiplyInto(double& product, double x) {
-    Store(product, x, product, x * product);
-}
+}  // namespace detail
 
 void DivideInto(double& quotient, double x) {
     if (x == 0) {
@@ -41,7 +23,7 @@ void DivideInto(double& quotient, double x) {
         // the fold on its own cannot make an infinity out of a zero divisor.
         throw DivisionByZeroError();
     }
-    Store(quotient, quotient, x, quotient / x);
+    detail::Store(quotient, quotient, x, quotient / x);
 }
 
 }  // namespace quillora

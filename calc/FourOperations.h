@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "engine/EngineError.h"
 
 // The four folds of a calculation run, one step each. Every step stores its
@@ -22,10 +24,39 @@ struct Accumulators {
     double quotient = 0;
 };
 
-void AddTo(double& sum, double x);                // sum = x + sum
-void SubtractFrom(double& difference, double x);  // difference = difference - x
-void MultiplyInto(double& product, double x);     // product = x * product
-void DivideInto(double& quotient, double x);      // quotient = quotient / x
+namespace detail {
+
+// Mirrors the floating-point exception flags rather than the value alone:
+// infinity plus a finite number is exact and raises nothing, so an accumulator
+// that already overflowed does not report again for every later entry.
+[[noreturn]] void ThrowFreshNonFinite(double a, double b, double result);
+
+// Inline, as a run makes four of these per entry; only a fresh infinity or
+// not-a-number value leaves the quick path.
+inline void Store(double& target, double a, double b, double result) {
+    target = result;
+    if (!std::isfinite(result) && (std::isinf(result) ? std::isfinite(a) && std::isfinite(b)
+                                                      : !std::isnan(a) && !std::isnan(b))) {
+        ThrowFreshNonFinite(a, b, result);
+    }
+}
+
+}  // namespace detail
+
+// sum = x + sum
+inline void AddTo(double& sum, double x) {
+    detail::Store(sum, x, sum, x + sum);
+}
+// difference = difference - x
+inline void SubtractFrom(double& difference, double x) {
+    detail::Store(difference, difference, x, difference - x);
+}
+// product = x * product
+inline void MultiplyInto(double& product, double x) {
+    detail::Store(product, x, product, x * product);
+}
+// quotient = quotient / x
+void DivideInto(double& quotient, double x);
 
 // Whether x divides the quotient: every nonzero value does, so negative
 // divisors count; only a zero leaves the quotient as it is.

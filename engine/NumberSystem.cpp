@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "DigitText.h"
 #include "EngineError.h"
@@ -31,11 +32,17 @@ bool EqualsIgnoringCase(std::string_view s, std::string_view lower) {
 // Position of the "E" of a decimal exponent form (decimal digits with at most one ".", then
 // "E" or "e", an optional sign and digits), or npos when the text is not in that form.
 std::size_t ExponentStart(std::string_view s) {
-    std::size_t e = 0;
-    while (e < s.size() && s[e] != 'E' && s[e] != 'e')
-        ++e;
-    if (e == s.size())
+    // memchr scans a long digit text many bytes at a time.
+    const void* upper = std::memchr(s.data(), 'E', s.size());
+    const void* lower = std::memchr(s.data(), 'e', s.size());
+    if (upper == nullptr && lower == nullptr)
         return std::string_view::npos;
+    const char* first =
+        static_cast<const char*>(upper == nullptr   ? lower
+                                 : lower == nullptr ? upper
+                                                    : std::min(static_cast<const char*>(upper),
+                                                               static_cast<const char*>(lower)));
+    const auto e = static_cast<std::size_t>(first - s.data());
     const std::string_view mantissa = s.substr(0, e);
     const auto points = std::count(mantissa.begin(), mantissa.end(), '.');
     const auto digits = std::count_if(mantissa.begin(), mantissa.end(), detail::IsDecimalDigit);
@@ -126,9 +133,10 @@ std::string ConvertNumber(std::string_view value, std::string_view fromBase,
         throw OverflowError();
     }
     const std::size_t exponent = from == 10 ? ExponentStart(s) : std::string_view::npos;
-    const auto dot = std::find(s.begin(), s.end(), '.');
+    const void* dot = std::memchr(s.data(), '.', s.size());
     const std::size_t point =
-        dot == s.end() ? std::string_view::npos : static_cast<std::size_t>(dot - s.begin());
+        dot == nullptr ? std::string_view::npos
+                       : static_cast<std::size_t>(static_cast<const char*>(dot) - s.data());
     if (exponent == std::string_view::npos && point == std::string_view::npos) {
         return WithSign(negative, detail::ConvertWhole(s, from, to, true));
     }

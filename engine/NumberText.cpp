@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -16,7 +18,7 @@ namespace {
 
 using detail::IsDecimalDigit;
 
-bool IsHexDigit(char c) {
+constexpr bool IsHexDigit(char c) {
     return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
@@ -113,6 +115,40 @@ bool BelowDoubleRange(std::string_view s) {
 
 enum class ReadStatus { Ok, TypeMismatch, Overflow };
 
+// The form most numbers come in: an optional sign and at most 15 digits, with at most one point
+// between digits, no exponent. The digits are exact as a whole number below 2^53 and so is the
+// power of ten below them, so one division, correctly rounded, gives the nearest double: what
+// the general reader gives, without its work. False for every other text.
+bool ReadShortDecimal(std::string_view s, double& value) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+'))
+        ++i;
+    if (s.size() - i > 16 || i == s.size())
+        return false;
+    std::uint64_t digits = 0;
+    std::size_t count = 0, point = std::string_view::npos;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (IsDecimalDigit(c)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            ++count;
+        } else if (c == '.' && point == std::string_view::npos && count > 0) {
+            point = count;
+        } else {
+            return false;
+        }
+    }
+    if (count > 15 || count == point)
+        return false;
+    const std::size_t places = point == std::string_view::npos ? 0 : count - point;
+    const double magnitude = static_cast<double>(digits) / kPowers[places];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 ReadStatus DecimalToNumber(std::string_view s, double& value) {
     const bool negative = s.front() == '-';
     if (s.front() == '+' || s.front() == '-')
@@ -143,6 +179,8 @@ ReadStatus ReadNumber(std::string_view text, double& value) {
         value = HexToNumber(hex);
         return std::isinf(value) ? ReadStatus::Overflow : ReadStatus::Ok;
     }
+    if (ReadShortDecimal(s, value))
+        return ReadStatus::Ok;
     if (s.empty() || DecimalLength(s) != s.size())
         return ReadStatus::TypeMismatch;
     return DecimalToNumber(s, value);
@@ -219,31 +257,122 @@ std::string NumberToText(double value) {
     return out + exponentText;
 }
 
-std::optional<std::string> AcceptedEntry(std::string_view entry, int radix) {
-    switch (radix) {
-        case 10:
-            if (IsNumeric(entry))
-                return std::string(entry);
-            return std::nullopt;
-        case 16: {
-            if (!IsNumeric("&H" + std::string(entry)))
-                return std::nullopt;
-            std::string upper(entry);
-            for (auto& c : upper)
-                c = detail::UpperAscii(c);
-            return upper;
-        }
-        case 8:
-            if (IsOctalText(entry))
-                return std::string(entry);
-            return std::nullopt;
-        case 2:
-            if (IsBinaryText(entry))
-                return std::string(entry);
-            return std::nullopt;
-        default:
-            return std::nullopt;
+namespace {
+
+// The shape of most list entries: an optional sign, decimal digits and at most one point with
+// digits on both sides, no blanks, no exponent. Digits are all the caller's `digit` accepts.
+struct PlainShape {
+    bool plain = false;           // the text has that shape
+    bool signPlus = false;        // it starts with "+"
+    bool signMinus = false;       // it starts with "-"
+    std::size_t wholeDigits = 0;  // significant digits before the point
+};
+
+// Digits are tested through a lambda, which inlines where a function pointer would not.
+template <class IsDigit>
+PlainShape ShapeOf(std::string_view s, IsDigit digit) {
+    PlainShape shape;
+    std::size_t i = 0;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        (s[0] == '+' ? shape.signPlus : shape.signMinus) = true;
+        ++i;
     }
+    const std::size_t wholeStart = i;
+    while (i < s.size() && digit(s[i]))
+        ++i;
+    const std::size_t wholeEnd = i;
+    if (wholeEnd == wholeStart)
+        return shape;
+    if (i < s.size() && s[i] == '.') {
+        const std::size_t fractionStart = ++i;
+        while (i < s.size() && digit(s[i]))
+            ++i;
+        if (i == fractionStart)
+            return shape;
+    }
+    if (i != s.size())
+        return shape;
+    std::size_t first = wholeStart;
+    while (first < wholeEnd && s[first] == '0')
+        ++first;
+    shape.plain = true;
+    shape.wholeDigits = wholeEnd - first;
+    return shape;
+}
+
+// Below 10^300 no decimal text without an exponent can overflow, so its shape decides.
+constexpr std::size_t kSafeWholeDigits = 300;
+
+bool IsOctalDigit(char c) {
+    return c >= '0' && c <= '7';
+}
+bool IsBinaryDigit(char c) {
+    return c == '0' || c == '1';
+}
+
+constexpr std::array<bool, 256> kHexDigit = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = IsHexDigit(static_cast<char>(c));
+    return table;
+}();
+
+// What the hexadecimal test asks of the numeric test: "&H" and the entry, whose trailing
+// blanks that test trims away, read as a finite hexadecimal number.
+bool IsHexadecimalEntry(std::string_view entry) {
+    std::string_view digits = entry;
+    while (!digits.empty() && detail::IsBlank(digits.back()))
+        digits.remove_suffix(1);
+    if (digits.empty())
+        return false;
+    for (const char c : digits) {
+        if (!kHexDigit[static_cast<unsigned char>(c)])
+            return false;
+    }
+    // Fewer than 256 significant digits stay below 2^1020; only longer ones can overflow.
+    return digits.size() < 256 ||
+           digits.size() - std::min(digits.size(), digits.find_first_not_of('0')) < 256 ||
+           IsNumeric("&H" + std::string(entry));
+}
+
+}  // namespace
+
+bool IsAcceptedEntry(std::string_view entry, int radix) {
+    switch (radix) {
+        case 10: {
+            const PlainShape shape = ShapeOf(entry, [](char c) { return IsDecimalDigit(c); });
+            if (shape.plain && shape.wholeDigits < kSafeWholeDigits)
+                return true;
+            return IsNumeric(entry);
+        }
+        case 16:
+            return IsHexadecimalEntry(entry);
+        case 8: {
+            const PlainShape shape = ShapeOf(entry, [](char c) { return IsOctalDigit(c); });
+            if (shape.plain && !shape.signPlus && shape.wholeDigits < kSafeWholeDigits)
+                return true;
+            return IsOctalText(entry);
+        }
+        case 2: {
+            const PlainShape shape = ShapeOf(entry, [](char c) { return IsBinaryDigit(c); });
+            if (shape.plain && !shape.signPlus && shape.wholeDigits < kSafeWholeDigits)
+                return true;
+            return IsBinaryText(entry);
+        }
+        default:
+            return false;
+    }
+}
+
+std::optional<std::string> AcceptedEntry(std::string_view entry, int radix) {
+    if (!IsAcceptedEntry(entry, radix))
+        return std::nullopt;
+    std::string stored(entry);
+    if (radix == 16) {
+        for (auto& c : stored)
+            c = detail::UpperAscii(c);
+    }
+    return stored;
 }
 
 }  // namespace quillora

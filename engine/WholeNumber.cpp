@@ -1,9 +1,11 @@
 #include "WholeNumber.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "DigitText.h"
@@ -37,9 +39,21 @@ bool DigitsWithinBase(std::string_view s, unsigned base) {
     return true;
 }
 
+// Eight characters at a time: every byte has the high nibble 3, and adding 6 carries none of
+// the low nibbles into it (so none is above 9).
 bool AllDecimalDigits(std::string_view s) {
-    for (char c : s) {
-        if (!IsDecimalDigit(c))
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
+    constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
+    constexpr std::uint64_t kSixes = 0x0606060606060606ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, sizeof word);
+        if ((word & kHigh) != kThrees || ((word + kSixes) & kHigh) != kThrees)
+            return false;
+    }
+    for (; i < s.size(); ++i) {
+        if (!IsDecimalDigit(s[i]))
             return false;
     }
     return true;
@@ -101,16 +115,39 @@ void DropZeroWords(Words& w) {
         w.pop_back();
 }
 
+constexpr char kDigitChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// Digits of a power-of-two base. When a digit's width divides 64 (bases 2, 4, 16) each word
+// is read whole from its own digits; otherwise digits may straddle two words.
 Words PackBits(std::string_view s, unsigned bits) {
     Words w((s.size() * bits + 63) / 64, 0);
-    std::size_t bit = 0;
-    for (std::size_t i = s.size(); i-- > 0; bit += bits) {
-        const std::uint64_t d = Digit(s[i]);
-        const std::size_t index = bit >> 6;
-        const unsigned shift = bit & 63;
-        w[index] |= d << shift;
-        if (shift + bits > 64)
-            w[index + 1] |= d >> (64 - shift);
+    if (64 % bits == 0) {
+        const std::size_t perWord = 64 / bits;
+        std::size_t end = s.size();
+        for (std::size_t index = 0; end > 0; ++index) {
+            const std::size_t begin = end > perWord ? end - perWord : 0;
+            std::uint64_t v = 0;
+            for (std::size_t i = begin; i < end; ++i)
+                v = (v << bits) | Digit(s[i]);
+            w[index] = v;
+            end = begin;
+        }
+    } else {
+        std::size_t index = 0;
+        std::uint64_t word = 0;
+        unsigned held = 0;
+        for (std::size_t i = s.size(); i-- > 0;) {
+            const std::uint64_t d = Digit(s[i]);
+            word |= d << held;
+            held += bits;
+            if (held >= 64) {
+                w[index++] = word;
+                held -= 64;
+                word = held > 0 ? d >> (bits - held) : 0;
+            }
+        }
+        if (held > 0)
+            w[index] = word;
     }
     DropZeroWords(w);
     return w;
@@ -121,15 +158,41 @@ std::string UnpackBits(const Words& w, unsigned bits) {
     const std::size_t count = (totalBits + bits - 1) / bits;
     const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
     std::string out(count, '0');
-    std::size_t bit = 0;
-    for (std::size_t j = 0; j < count; ++j, bit += bits) {
-        const std::size_t index = bit >> 6;
-        const unsigned shift = bit & 63;
-        std::uint64_t d = w[index] >> shift;
-        if (shift + bits > 64 && index + 1 < w.size())
-            d |= w[index + 1] << (64 - shift);
-        out[count - 1 - j] = DigitChar(static_cast<unsigned>(d & mask));
+    char* const last = out.data() + count - 1;
+    if (64 % bits == 0) {
+        const std::size_t perWord = 64 / bits;
+        std::size_t j = 0;
+        for (const std::uint64_t word : w) {
+            std::uint64_t v = word;
+            for (std::size_t k = 0; k < perWord && j < count; ++k, ++j) {
+                *(last - j) = kDigitChars[v & mask];
+                v >>= bits;
+            }
+        }
+        return out;
     }
+    // Digits straddle words: each word's bits follow the few left over from the one before.
+    std::size_t j = 0;
+    std::uint64_t left = 0;
+    unsigned leftBits = 0;
+    for (const std::uint64_t word : w) {
+        std::uint64_t v = word;
+        unsigned available = 64;
+        if (leftBits > 0) {
+            const unsigned taken = bits - leftBits;
+            *(last - j++) = kDigitChars[(left | (v << leftBits)) & mask];
+            v >>= taken;
+            available -= taken;
+        }
+        for (; available >= bits && j < count; available -= bits) {
+            *(last - j++) = kDigitChars[v & mask];
+            v >>= bits;
+        }
+        left = v;
+        leftBits = available;
+    }
+    if (j < count)
+        *(last - j) = kDigitChars[left & mask];
     return out;
 }
 
@@ -150,10 +213,26 @@ std::uint64_t DivideInPlace(Words& w, std::uint64_t d) {
     return r;
 }
 
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 // Writes v's digits right-aligned ending at end; width digits when pad, else no leading zeros.
 char* WriteChunk(char* end, std::uint64_t v, unsigned base, unsigned width, bool pad) {
     unsigned written = 0;
     if (base == 10) {
+        while (v >= 10) {  // v < 10^(width - written), so a pair always fits
+            const auto pair = static_cast<unsigned>(v % 100);
+            v /= 100;
+            *--end = kDigitPairs[2 * pair + 1];
+            *--end = kDigitPairs[2 * pair];
+            written += 2;
+        }
         while (v != 0 || (pad && written < width)) {
             *--end = static_cast<char>('0' + v % 10);
             v /= 10;
@@ -171,6 +250,15 @@ char* WriteChunk(char* end, std::uint64_t v, unsigned base, unsigned width, bool
 
 std::string WriteWord(std::uint64_t v, unsigned base) {
     char buffer[64];
+    if (const unsigned bits = BitsPerDigit(base); bits != 0) {
+        // Straight from the bits, upper-case letters and all.
+        char* begin = buffer + sizeof buffer;
+        do {
+            *--begin = kDigitChars[v & (base - 1)];
+            v >>= bits;
+        } while (v != 0);
+        return std::string(begin, buffer + sizeof buffer);
+    }
     char* end = std::to_chars(buffer, buffer + sizeof buffer, v, static_cast<int>(base)).ptr;
     if (base > 10) {
         for (char* p = buffer; p != end; ++p)
@@ -181,6 +269,9 @@ std::string WriteWord(std::uint64_t v, unsigned base) {
 
 bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
     v = 0;
+    // The first digit is nonzero, so the value is at least base^(length - 1).
+    if (const unsigned bits = BitsPerDigit(base); bits != 0 && (s.size() - 1) * bits >= 64)
+        return false;
     if (const unsigned bits = BitsPerDigit(base); bits != 0 && s.size() * bits <= 64) {
         std::uint64_t beyond = 0;
         for (char c : s) {
@@ -191,6 +282,13 @@ bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
         if (beyond == 0)
             return true;
         v = 0;
+    }
+    // Up to 19 decimal digits cannot overflow: eight at a time, without the checks; a
+    // twentieth is checked on its own.
+    if (base == 10 && s.size() <= 20 && AllDecimalDigits(s)) {
+        v = ReadDecimalChunk(s.substr(0, 19));
+        return s.size() < 20 || (!__builtin_mul_overflow(v, 10u, &v) &&
+                                 !__builtin_add_overflow(v, Digit(s[19]), &v));
     }
     for (char c : s) {
         if (__builtin_mul_overflow(v, base, &v) || __builtin_add_overflow(v, Digit(c), &v))
@@ -223,7 +321,9 @@ Words ReadDigits(std::string_view digits, unsigned base) {
     Words w;
     if (s.empty())
         return w;
-    const bool within = DigitsWithinBase(s, base);
+    // Plain decimal digits are within their base: no second pass over them.
+    const bool decimal = base == 10 && AllDecimalDigits(s);
+    const bool within = decimal || DigitsWithinBase(s, base);
     if (const unsigned bits = BitsPerDigit(base); bits != 0 && within)
         return PackBits(s, bits);
     const Chunk chunk = ChunkFor(base, within);
@@ -231,7 +331,7 @@ Words ReadDigits(std::string_view digits, unsigned base) {
     std::size_t first = s.size() % chunk.digits;
     if (first == 0)
         first = chunk.digits;
-    if (base == 10 && AllDecimalDigits(s)) {
+    if (decimal) {
         MultiplyAdd(w, 0, ReadDecimalChunk(s.substr(0, first)));
         for (std::size_t pos = first; pos < s.size(); pos += chunk.digits) {
             MultiplyAdd(w, chunk.power, ReadDecimalChunk(s.substr(pos, chunk.digits)));
@@ -285,7 +385,8 @@ std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bo
         return WriteWord(word, to);
     // The first digit is nonzero, so the value is at least from^(length - 1): a text far too
     // long for the double range fails before the long work of reading it.
-    if (checkRange && static_cast<double>(s.size() - 1) * std::log2(from) > 1025)
+    // No base has more than 5.17 bits per digit, so short texts need no logarithm.
+    if (checkRange && s.size() > 199 && static_cast<double>(s.size() - 1) * std::log2(from) > 1025)
         throw OverflowError();
     Words w = ReadDigits(s, from);
     if (checkRange && BeyondDoubleRange(w))

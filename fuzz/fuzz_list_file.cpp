@@ -21,6 +21,7 @@
 
 #include "calc/Base.h"
 #include "calc/UiPorts.h"
+#include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
 #include "fuzz/FuzzCheck.h"
 #include "input/ListFileLoading.h"
@@ -80,6 +81,24 @@ bool OnlyOf(std::string_view text, std::string_view allowed) {
 }
 
 // Each base's test, checked independently of how the entry tests are written.
+// The base's test as the numeric test states it, beside the list's own quick test.
+bool ReferenceAccepts(const std::string& candidate, Base base) {
+    if (candidate.empty() || candidate.size() > kLongestEntry) {
+        return false;
+    }
+    switch (base) {
+        case Base::Decimal:
+            return IsNumeric(candidate);
+        case Base::Hexadecimal:
+            return IsNumeric("&H" + candidate);
+        case Base::Octal:
+            return IsOctalText(candidate);
+        case Base::Binary:
+            return IsBinaryText(candidate);
+    }
+    return false;
+}
+
 void CheckEntry(const std::string& candidate, const std::string& stored, Base base) {
     const std::string shown = "\"" + Printable(candidate) + "\"";
     Require(!stored.empty() && stored.size() <= kLongestEntry, "accepted " + shown);
@@ -197,7 +216,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "the splitter's entries differ from a plain line-by-line reading");
     if (base) {
         for (const std::string& candidate : whole) {
-            if (auto stored = AcceptEntry(candidate, base)) {
+            const auto stored = AcceptEntry(candidate, base);
+            Require(
+                stored.has_value() == ReferenceAccepts(candidate, *base),
+                "the quick test and the numeric test differ on \"" + Printable(candidate) + "\"");
+            if (stored) {
                 CheckEntry(candidate, *stored, *base);
             }
         }

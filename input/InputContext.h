@@ -15,6 +15,10 @@ struct InputContext {
     PointerPort& pointer;
     Dialogs& dialogs;
     FailureReport& report;
+    // What a long file load shows its progress on and yields to; without them
+    // a load runs to its end in one go.
+    ProgressPort* progress = nullptr;
+    EventPump* pump = nullptr;
 };
 
 }  // namespace quillora

@@ -1,12 +1,17 @@
 #include "input/ListFileLoading.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include "calc/YieldPacer.h"
+#include "engine/NumberText.h"
 #include "engine/StepReport.h"
 #include "input/ListFileSplitter.h"
 #include "input/NumberListEditing.h"
@@ -15,7 +20,9 @@ namespace quillora {
 
 namespace {
 
-constexpr qint64 kReadBlock = qint64{4} << 20;
+// Small enough that one block takes a few milliseconds even from a sparse file,
+// whose holes the system fills with zeros as it reads: yields come between blocks.
+constexpr qint64 kReadBlock = qint64{1} << 20;
 // Accepted entries join the list in batches of about this size, so a huge file
 // never needs its whole content twice in memory.
 constexpr std::size_t kBatchBytes = std::size_t{16} << 20;
@@ -33,29 +40,114 @@ bool IsSeparator(QChar c) {
     throw std::runtime_error(text.toStdString());
 }
 
-// The file's 8-bit text is Latin-1; the list keeps UTF-8.
-void AddLatin1(EntryBatch& batch, const std::string& text) {
-    bool plain = true;
-    for (const char c : text) {
-        plain = plain && static_cast<unsigned char>(c) < 0x80;
-    }
-    if (plain) {
-        batch.add(text);
-        return;
-    }
-    std::string utf8;
-    utf8.reserve(text.size() * 2);
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            utf8.push_back(c);
-        } else {
-            utf8.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+[[noreturn]] void ThrowBudgetPassed(const QString& path, std::size_t budget, int appended) {
+    const QString text =
+        QStringLiteral(
+            "Cannot load all of %1: the number list has reached its memory budget of "
+            "%2 MB; %3 entries of the file were added")
+            .arg(QDir::toNativeSeparators(path))
+            .arg(budget >> 20)
+            .arg(appended);
+    throw std::runtime_error(text.toStdString());
+}
+
+// The progress a long load shows and the yields that keep the window alive.
+// Nothing shows until the first yield, so a short load leaves the bar alone.
+class LoadPacing {
+  public:
+    LoadPacing(const ListLoadOptions& options, const QString& path, qint64 size)
+        : options_(options),
+          caption_(QStringLiteral("Loading file: ") + QFileInfo(path).fileName()),
+          size_(size),
+          pacer_(std::chrono::duration_cast<YieldPacer::Clock::duration>(options.yieldInterval)) {}
+    LoadPacing(const LoadPacing&) = delete;
+    LoadPacing& operator=(const LoadPacing&) = delete;
+    // The bar goes back to rest however the load ends.
+    ~LoadPacing() {
+        if (!shown_) {
+            return;
+        }
+        try {
+            options_.progress->setValue(0);
+            options_.progress->setCaption(QStringLiteral("Progress Bar"));
+        } catch (...) {
         }
     }
-    batch.add(utf8);
-}
+
+    void after(qint64 read) {
+        if (options_.pump == nullptr || !pacer_.due()) {
+            return;
+        }
+        if (options_.progress != nullptr) {
+            options_.progress->setValue(
+                size_ > 0 ? 100.0 * static_cast<double>(read) / static_cast<double>(size_) : 100.0);
+            if (!shown_) {
+                options_.progress->setCaption(caption_);
+                shown_ = true;
+            }
+        }
+        options_.pump->processEvents();
+        pacer_.restart();
+    }
+
+  private:
+    const ListLoadOptions& options_;
+    QString caption_;
+    qint64 size_;
+    YieldPacer pacer_;
+    bool shown_ = false;
+};
+
+// Reads a file's accepted lines into the list, batch by batch, within the budget.
+class ListFileReader {
+  public:
+    ListFileReader(NumberListModel& list, std::optional<Base> base, std::size_t budget)
+        : list_(list), radix_(base ? Radix(*base) : 0), budget_(budget) {
+        batch_.reserve(kBatchBytes + kReadBlock + kLongestEntry, kBatchBytes / 4);
+    }
+
+    // Every candidate goes through here: the base's test on the bytes as they
+    // lie in the block, and straight into the batch.
+    void take(std::string_view candidate) {
+        if (radix_ == 0 || full_ || !IsAcceptedEntry(candidate, radix_)) {
+            return;
+        }
+        // An accepted entry is plain ASCII, so its Latin-1 bytes are already the
+        // UTF-8 the list keeps.
+        const std::size_t use =
+            ListBudgetUse(static_cast<std::size_t>(list_.count()) + batch_.size() + 1,
+                          list_.textBytes() + batch_.bytes() + candidate.size());
+        if (use > budget_) {
+            full_ = true;
+            return;
+        }
+        if (radix_ == 16) {
+            batch_.addUpperCase(candidate);
+        } else {
+            batch_.add(candidate);
+        }
+    }
+
+    bool full() const { return full_; }
+    bool batchFull() const { return batch_.bytes() >= kBatchBytes; }
+    int appended() const { return appended_; }
+
+    // Into the list in one insertion: all or nothing, so a failure there leaves
+    // the list as it was.
+    void flush() {
+        list_.appendMany(batch_);
+        appended_ += static_cast<int>(batch_.size());
+        batch_.clear();
+    }
+
+  private:
+    NumberListModel& list_;
+    int radix_;
+    std::size_t budget_;
+    EntryBatch batch_;
+    int appended_ = 0;
+    bool full_ = false;
+};
 
 }  // namespace
 
@@ -99,6 +191,11 @@ bool FileExists(const QString& path) {
 
 int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base> base,
                  Dialogs& dialogs) {
+    return LoadListFile(list, path, base, dialogs, ListLoadOptions{});
+}
+
+int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base> base,
+                 Dialogs& dialogs, const ListLoadOptions& options) {
     if (!FileExists(path)) {
         dialogs.message(QStringLiteral("File not found"));
         return 0;
@@ -113,47 +210,49 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
     if (!file.open(QIODevice::ReadOnly)) {
         ThrowFileError("Cannot open", path, file);
     }
+    // What is appended to the file while it loads is not read: a file that
+    // keeps growing would otherwise never end.
+    const qint64 size = file.size();
 
-    int appended = 0;
-    EntryBatch batch;
-    const auto flush = [&] {
-        list.appendMany(batch);
-        appended += static_cast<int>(batch.size());
-        batch.clear();
-    };
+    ListFileReader reader(list, base, options.memoryBudget);
+    LoadPacing pacing(options, path, size);
     ListFileSplitter splitter;
-    const auto take = [&](std::string_view candidate) {
-        if (auto stored = AcceptEntry(candidate, base)) {
-            AddLatin1(batch, *stored);
-        }
-    };
+    const auto take = [&](std::string_view candidate) { reader.take(candidate); };
     try {
         std::string block(static_cast<std::size_t>(kReadBlock), '\0');
-        for (;;) {
-            const qint64 got = file.read(block.data(), kReadBlock);
+        qint64 read = 0;
+        while (read < size && !reader.full()) {
+            const qint64 got = file.read(block.data(), std::min(kReadBlock, size - read));
             if (got < 0) {
                 ThrowFileError("Cannot read", path, file);
             }
             if (got == 0) {
-                break;
+                break;  // the file was cut short while it loaded
             }
+            read += got;
             splitter.feed(std::string_view(block.data(), static_cast<std::size_t>(got)), take);
-            if (batch.bytes() >= kBatchBytes) {
-                flush();
+            if (reader.batchFull()) {
+                reader.flush();
             }
+            pacing.after(read);
         }
-        splitter.finish(take);
-        flush();
+        if (!reader.full()) {
+            splitter.finish(take);
+        }
+        reader.flush();
     } catch (...) {
         // What was read before the failure stays, as the lines it came from
         // were already taken; the failure itself still goes to the report.
         try {
-            flush();
+            reader.flush();
         } catch (...) {
         }
         throw;
     }
-    return appended;
+    if (reader.full()) {
+        ThrowBudgetPassed(path, options.memoryBudget, reader.appended());
+    }
+    return reader.appended();
 }
 
 void LoadNumbersFromFiles(const InputContext& context) {
@@ -168,12 +267,15 @@ void LoadNumbersFromFiles(const InputContext& context) {
     }
     const Pointer pointerBefore = context.pointer.pointer();
     steps(104, [&] { context.pointer.setPointer(Pointer::Busy); });
+    ListLoadOptions options;
+    options.progress = context.progress;
+    options.pump = context.pump;
     // The dialog answers each file's whole path as the file system spells it,
     // never a folder and names to be joined, so there is nothing to repair:
     // here a backslash is an ordinary character of a file name.
     for (const QString& path : files) {
         steps(108, [&] {
-            LoadListFile(context.list, path, context.flags.currentBase(), context.dialogs);
+            LoadListFile(context.list, path, context.flags.currentBase(), context.dialogs, options);
         });
     }
     steps(110, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });

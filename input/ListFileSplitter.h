@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -8,13 +10,38 @@
 
 namespace quillora {
 
+// Position of the first CR or LF in block from `from` on, or block.size(). Eight bytes are
+// tested at a time, so a line of megabytes, or a file of zeros, streams past quickly.
+inline std::size_t FindLineEnd(std::string_view block, std::size_t from) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    std::size_t i = from;
+    for (; i + 8 <= block.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, block.data() + i, sizeof word);
+        const std::uint64_t lf = word ^ (kOnes * '\n');
+        const std::uint64_t cr = word ^ (kOnes * '\r');
+        if ((((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs) {
+            break;
+        }
+    }
+    for (; i < block.size(); ++i) {
+        if (block[i] == '\r' || block[i] == '\n') {
+            return i;
+        }
+    }
+    return block.size();
+}
+
 // Cuts a number list file, fed in blocks of any size, into candidates. A line
 // ends at CR or CR LF and a bare LF inside a line also ends a candidate; the
 // empty candidates these conventions leave between them pass no base's test,
 // so every run of CR and LF is simply a gap. Candidates are handed on whole,
-// untrimmed. One longer than any entry the list takes is dropped as it
-// streams past, so a single line of any size costs no memory. A UTF-8 byte
-// order mark at the start of the file is no part of the first number.
+// untrimmed, as views into the block (or into the one line carried over from
+// the block before): nothing is allocated per line. One longer than any entry
+// the list takes is dropped as it streams past, so a single line of any size
+// costs no memory. A UTF-8 byte order mark at the start of the file is no part
+// of the first number.
 class ListFileSplitter {
   public:
     template <class Take>
@@ -26,12 +53,13 @@ class ListFileSplitter {
             }
         }
         std::size_t begin = 0;
-        for (std::size_t i = 0; i < block.size(); ++i) {
-            const char c = block[i];
-            if (c == '\r' || c == '\n') {
-                deliver(block.substr(begin, i - begin), take);
-                begin = i + 1;
+        for (;;) {
+            const std::size_t end = FindLineEnd(block, begin);
+            if (end == block.size()) {
+                break;
             }
+            deliver(block.substr(begin, end - begin), take);
+            begin = end + 1;
         }
         keep(block.substr(begin));
     }

@@ -13,19 +13,30 @@ namespace {
 constexpr qsizetype kLongestShown = 4096;
 
 // Room for at least `needed` elements, growing geometrically so that one
-// append at a time stays linear overall.
+// append at a time stays linear overall; by half, so that a list of ten
+// million entries carries at most half its size again of spare room.
 template <class Container>
 void Grow(Container& c, std::size_t needed) {
     if (needed > c.capacity()) {
-        c.reserve(std::max(needed, c.capacity() * 2));
+        c.reserve(std::max(needed, c.capacity() + c.capacity() / 2));
     }
 }
 
 }  // namespace
 
-void EntryBatch::add(std::string_view text) {
-    bytes_.append(text);
+void EntryBatch::addUpperCase(std::string_view text) {
+    const std::size_t start = bytes_.size();
+    bytes_.resize(start + text.size());
+    char* out = bytes_.data() + start;
+    for (const char c : text) {
+        *out++ = c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+    }
     ends_.push_back(bytes_.size());
+}
+
+void EntryBatch::reserve(std::size_t bytes, std::size_t entries) {
+    bytes_.reserve(bytes);
+    ends_.reserve(entries);
 }
 
 void EntryBatch::clear() {
@@ -35,9 +46,22 @@ void EntryBatch::clear() {
 
 NumberListModel::NumberListModel(QObject* parent) : QAbstractListModel(parent) {}
 
+std::uint64_t NumberListModel::highPartAt(std::size_t i) const {
+    const auto high = static_cast<std::uint64_t>(
+        std::upper_bound(carries_.begin(), carries_.end(), i) - carries_.begin());
+    return high << 32;
+}
+
+void NumberListModel::pushOffset(std::uint64_t offset) {
+    while ((offset >> 32) > carries_.size()) {
+        carries_.push_back(offsets_.size());
+    }
+    offsets_.push_back(static_cast<std::uint32_t>(offset));
+}
+
 std::string_view NumberListModel::entry(int row) const {
-    const auto begin = offsets_.at(static_cast<std::size_t>(row));
-    const auto end = offsets_.at(static_cast<std::size_t>(row) + 1);
+    const auto begin = offsetAt(static_cast<std::size_t>(row));
+    const auto end = offsetAt(static_cast<std::size_t>(row) + 1);
     return std::string_view(bytes_).substr(begin, end - begin);
 }
 
@@ -67,7 +91,7 @@ void NumberListModel::append(std::string_view text) {
     const int row = count();
     beginInsertRows({}, row, row);
     bytes_.append(text);
-    offsets_.push_back(bytes_.size());
+    pushOffset(bytes_.size());
     endInsertRows();
 }
 
@@ -88,7 +112,7 @@ void NumberListModel::appendMany(const std::vector<std::string>& texts) {
     beginInsertRows({}, first, first + static_cast<int>(texts.size()) - 1);
     for (const std::string& t : texts) {
         bytes_.append(t);
-        offsets_.push_back(bytes_.size());
+        pushOffset(bytes_.size());
     }
     endInsertRows();
 }
@@ -103,7 +127,7 @@ void NumberListModel::appendMany(const EntryBatch& batch) {
     const std::uint64_t base = bytes_.size();
     bytes_.append(batch.bytes_);
     for (const std::uint64_t end : batch.ends_) {
-        offsets_.push_back(base + end);
+        pushOffset(base + end);
     }
     endInsertRows();
 }
@@ -114,13 +138,31 @@ void NumberListModel::removeAt(int row) {
     }
     beginRemoveRows({}, row, row);
     const auto r = static_cast<std::size_t>(row);
-    const auto begin = offsets_[r];
-    const auto length = offsets_[r + 1] - begin;
+    const std::uint64_t begin = offsetAt(r);
+    const std::uint64_t length = offsetAt(r + 1) - begin;
     bytes_.erase(begin, length);
-    offsets_.erase(offsets_.begin() + row + 1);
+    // The offsets after the entry move down one place and by its length; the
+    // carries before it stay, the later ones are found again.
+    const auto kept = std::upper_bound(carries_.begin(), carries_.end(), r);
+    std::size_t next = static_cast<std::size_t>(kept - carries_.begin());
+    std::uint64_t high = next;
+    std::vector<std::size_t> carries(carries_.begin(), kept);
     for (std::size_t i = r + 1; i < offsets_.size(); ++i) {
-        offsets_[i] -= length;
+        while (next < carries_.size() && carries_[next] <= i) {
+            ++high;
+            ++next;
+        }
+        if (i == r + 1) {
+            continue;  // the end of the entry that goes
+        }
+        const std::uint64_t moved = ((high << 32) | offsets_[i]) - length;
+        while ((moved >> 32) > carries.size()) {
+            carries.push_back(i - 1);
+        }
+        offsets_[i - 1] = static_cast<std::uint32_t>(moved);
     }
+    offsets_.pop_back();
+    carries_ = std::move(carries);
     endRemoveRows();
 }
 
@@ -162,6 +204,7 @@ void NumberListModel::clear() {
     bytes_.shrink_to_fit();
     offsets_.assign(1, 0);
     offsets_.shrink_to_fit();
+    carries_.clear();
     endResetModel();
 }
 
@@ -178,7 +221,8 @@ std::string NumberListModel::joined(char separator) const {
 }
 
 std::size_t NumberListModel::memoryBytes() const {
-    return bytes_.capacity() + offsets_.capacity() * sizeof(std::uint64_t);
+    return bytes_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) +
+           carries_.capacity() * sizeof(std::size_t);
 }
 
 int NumberListModel::rowCount(const QModelIndex& parent) const {

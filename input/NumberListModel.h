@@ -16,11 +16,18 @@ namespace quillora {
 // join the list in one insertion: no allocation per entry.
 class EntryBatch {
   public:
-    void add(std::string_view text);
+    void add(std::string_view text) {
+        bytes_.append(text);
+        ends_.push_back(bytes_.size());
+    }
+    // As add, with ASCII letters upper-cased (hexadecimal entries are stored so).
+    void addUpperCase(std::string_view text);
     std::size_t size() const { return ends_.size(); }
     bool empty() const { return ends_.empty(); }
     std::size_t bytes() const { return bytes_.size(); }
     void clear();
+    // Room for that many bytes and entries, so that filling a batch copies nothing.
+    void reserve(std::size_t bytes, std::size_t entries);
 
   private:
     friend class NumberListModel;
@@ -29,8 +36,9 @@ class EntryBatch {
 };
 
 // The number list (ListView1): one text per entry, in insertion order,
-// duplicates allowed. Entries are kept as UTF-8 in one shared buffer with an
-// offset per entry, so a list of millions costs little more than its digits.
+// duplicates allowed. Entries are kept as UTF-8 in one shared buffer with a
+// 32-bit offset per entry (and the few rows where the buffer passes another
+// 4 GiB), so a list of millions costs little more than its digits.
 class NumberListModel : public QAbstractListModel, public NumberSource {
     Q_OBJECT
   public:
@@ -59,6 +67,8 @@ class NumberListModel : public QAbstractListModel, public NumberSource {
     // Entries joined by the separator, with none before the first or after the last.
     std::string joined(char separator) const;
     std::size_t memoryBytes() const;
+    // The bytes of all entries' texts together.
+    std::size_t textBytes() const { return bytes_.size(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -73,7 +83,20 @@ class NumberListModel : public QAbstractListModel, public NumberSource {
     void reserveFor(std::size_t entries, std::size_t bytes);
 
     std::string bytes_;
-    std::vector<std::uint64_t> offsets_{0};  // entry i spans [offsets_[i], offsets_[i + 1])
+    // Where entry i - 1 ends and entry i begins: the low 32 bits in offsets_[i],
+    // the high ones counted by the carries at or before i.
+    // Inline: a run reads two of these per entry.
+    std::uint64_t offsetAt(std::size_t i) const {
+        const std::uint64_t low = offsets_.at(i);
+        return carries_.empty() ? low : low | highPartAt(i);
+    }
+    std::uint64_t highPartAt(std::size_t i) const;
+    void pushOffset(std::uint64_t offset);
+
+    // entry i spans [offsetAt(i), offsetAt(i + 1))
+    std::vector<std::uint32_t> offsets_{0};
+    // Ascending indices of offsets_ whose offset passes one more multiple of 2^32.
+    std::vector<std::size_t> carries_;
     QString header_;
 };
 

@@ -1,11 +1,14 @@
 #include <gmp.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -13,6 +16,7 @@
 #include "engine/EngineError.h"
 #include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
+#include "engine/PowerOfTwoReading.h"
 
 using namespace quillora;
 
@@ -333,6 +337,37 @@ TEST(AcceptedEntry, EachBaseItsOwnTest) {
     EXPECT_TRUE(IsBinaryText("-.1"));
 }
 
+// The list's quick test takes exactly the entries the numeric test takes, in every base.
+TEST(AcceptedEntry, QuickTestAgreesWithTheNumericTest) {
+    const auto reference = [](const std::string& entry, int radix) {
+        switch (radix) {
+            case 10:
+                return IsNumeric(entry);
+            case 16:
+                return IsNumeric("&H" + entry);
+            case 8:
+                return IsOctalText(entry);
+            default:
+                return IsBinaryText(entry);
+        }
+    };
+    std::mt19937_64 random(31);
+    const std::string alphabet = "0000111178899aAfFgG+-..  \t&HhEe\xE9";
+    for (int round = 0; round < 200000; ++round) {
+        std::string entry;
+        for (auto n = random() % 9; n > 0; --n)
+            entry += alphabet[random() % alphabet.size()];
+        if (round % 50 == 0)
+            entry = std::string(random() % 2 ? 255 : 256, 'F') + entry;
+        if (round % 77 == 0)
+            entry = "1" + std::string(299 + random() % 12, '0') + entry;
+        for (const int radix : {10, 16, 8, 2}) {
+            ASSERT_EQ(IsAcceptedEntry(entry, radix), reference(entry, radix))
+                << "\"" << entry << "\" in base " << radix;
+        }
+    }
+}
+
 // ---- Properties against independent references (GMP, the C library) ------------------------
 
 namespace {
@@ -625,6 +660,89 @@ TEST(NumberTextProperty, LongDecimalAndHexadecimalTextsRoundLikeTheCLibrary) {
         decimal += "." + std::to_string(random.Between(0, 99999));
         decimal += "e" + std::to_string(random.Between(-360, 330));
         ExpectReadsLikeTheCLibrary(decimal, std::strtod(decimal.c_str(), nullptr));
+    }
+}
+
+// The quick reading of base 2, 8 and 16 texts gives, bit for bit, what reading the exact
+// decimal text that ConvertNumber writes gives, overflow included.
+TEST(PowerOfTwoReadingProperty, SameDoubleAsThroughExactDecimalText) {
+    Random random(23);
+    const auto throughDecimal = [](const std::string& text, int radix) {
+        std::string outcome;
+        try {
+            const double x = TextToNumber(ConvertNumber(text, std::to_string(radix), "10"));
+            outcome = std::to_string(std::bit_cast<std::uint64_t>(x));
+        } catch (const EngineError& e) {
+            outcome = e.what();
+        }
+        return outcome;
+    };
+    const auto quick = [](const std::string& text, int radix) {
+        std::string outcome;
+        try {
+            const std::optional<double> x =
+                ReadPowerOfTwoDigits(text, static_cast<unsigned>(radix));
+            outcome = x ? std::to_string(std::bit_cast<std::uint64_t>(*x)) : "none";
+        } catch (const EngineError& e) {
+            outcome = e.what();
+        }
+        return outcome;
+    };
+    for (int round = 0; round < 6000; ++round) {
+        const int radix = std::atoi(kBases[std::array{0, 1, 3}[random.Between(0, 2)]]);
+        const int bits = round < 200 ? 1 + round % 100 : random.Between(1, 1030);
+        std::string digits = random.WithBits(bits).Text(radix);
+        if (random.Chance(20)) {
+            // A tie just past the 53rd bit, exact or broken far below.
+            Big tie = random.WithBits(53);
+            mpz_mul_2exp(tie.get(), tie.get(), 1);
+            mpz_add_ui(tie.get(), tie.get(), 1);
+            mpz_mul_2exp(tie.get(), tie.get(), static_cast<mp_bitcnt_t>(random.Between(4, 900)));
+            if (random.Chance(50))
+                mpz_add_ui(tie.get(), tie.get(), 1);
+            digits = tie.Text(radix);
+        }
+        std::string text = random.Disguise(digits);
+        if (random.Chance(60)) {
+            // A point anywhere, with zeros after it deep enough to reach the subnormals.
+            const auto at =
+                static_cast<std::size_t>(random.Between(0, static_cast<int>(text.size())));
+            const int zeros = random.Chance(30) ? random.Between(0, 1200 / (radix == 16  ? 4
+                                                                            : radix == 8 ? 3
+                                                                                         : 1))
+                                                : 0;
+            text.insert(at, "." + std::string(at == 0 ? static_cast<std::size_t>(zeros) : 0, '0'));
+        }
+        if (random.Chance(40))
+            text.insert(0, random.Chance(50) ? "-" : "+");
+        if (random.Chance(10))
+            text = " \t" + text + "\t ";
+        ASSERT_EQ(quick(text, radix), throughDecimal(text, radix)) << text << " in base " << radix;
+    }
+    // Texts the quick reading leaves to the decimal way.
+    for (const char* text : {"", "-", ".", "1.0.1", "12", "1 0", "x1"}) {
+        EXPECT_EQ(quick(text, 2), "none") << text;
+    }
+    EXPECT_EQ(quick("FF", 10), "none");
+    EXPECT_EQ(quick("-0.000", 16), std::to_string(std::bit_cast<std::uint64_t>(0.0)));
+}
+
+// Short decimal texts, read without the general reader, round exactly as the C library does.
+TEST(NumberTextProperty, ShortDecimalTextsReadLikeTheCLibrary) {
+    std::mt19937_64 random(41);
+    for (int round = 0; round < 100000; ++round) {
+        std::string text = random() % 4 == 0 ? "-" : random() % 8 == 0 ? "+" : "";
+        const auto digits = 1 + random() % 17;
+        const auto point = random() % 3 == 0 ? digits : random() % (digits + 1);
+        for (std::size_t i = 0; i < digits; ++i) {
+            if (i == point && i > 0)
+                text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        const double expected = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(TextToNumber(text)),
+                  std::bit_cast<std::uint64_t>(expected))
+            << text;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ namespace {
 
 using testing::FakeBaseFlags;
 using testing::FakePointer;
+using testing::FakeProgress;
+using testing::FakePump;
 using testing::RecordingDialogs;
 using testing::RecordingReport;
 
@@ -384,6 +387,103 @@ TEST_F(ListFiles, InsideAnExportsYieldTheLoadRunsAndLeavesTheExportItsHourglass)
     LoadNumbersFromFiles(w.context);
     EXPECT_EQ(Entries(w.list), (Texts{"4", "5"}));
     EXPECT_EQ(w.pointer.history, (std::vector<Pointer>{Pointer::Busy, Pointer::Busy}));
+}
+
+// ---- loading bounds ------------------------------------------------------
+
+// Options that yield after every block read, so a test sees each turn.
+ListLoadOptions EveryBlock(FakeProgress& progress, FakePump& pump) {
+    ListLoadOptions options;
+    options.progress = &progress;
+    options.pump = &pump;
+    options.yieldInterval = std::chrono::nanoseconds(0);
+    return options;
+}
+
+TEST_F(ListFiles, AFileThatGrowsWhileItLoadsIsReadToItsSizeAtOpening) {
+    const QByteArray lines = QByteArray("123456789\n").repeated(1 << 20);  // 10 MB, ten blocks
+    const QString path = write("growing.txt", lines);
+    FakeProgress progress;
+    FakePump pump;
+    QFile appender(path);
+    ASSERT_TRUE(appender.open(QIODevice::Append));
+    pump.onProcess = [&](int) {
+        appender.write(lines.left(1 << 20));
+        appender.flush();
+    };
+    const int loaded =
+        LoadListFile(w.list, path, Base::Decimal, w.dialogs, EveryBlock(progress, pump));
+    EXPECT_EQ(loaded, 1 << 20);
+    EXPECT_GE(pump.calls, 2);
+    EXPECT_EQ(w.list.count(), 1 << 20);
+}
+
+TEST_F(ListFiles, ALongLoadYieldsAndShowsItsProgressThenPutsTheBarBack) {
+    const QString path = write("long.txt", QByteArray("77\r\n").repeated(3 << 20));  // 12 MB
+    FakeProgress progress;
+    FakePump pump;
+    std::vector<QString> captions;
+    pump.onProcess = [&](int) { captions.push_back(progress.caption); };
+    LoadListFile(w.list, path, Base::Octal, w.dialogs, EveryBlock(progress, pump));
+    EXPECT_EQ(w.list.count(), 3 << 20);
+    ASSERT_EQ(pump.calls, 12);  // once per block of 1 MB
+    EXPECT_EQ(captions.front(), QStringLiteral("Loading file: long.txt"));
+    EXPECT_DOUBLE_EQ(progress.values.at(0), 100.0 / 12);
+    EXPECT_EQ(progress.value, 0);
+    EXPECT_EQ(progress.caption, QStringLiteral("Progress Bar"));
+
+    // A load shorter than the interval leaves the bar alone.
+    FakeProgress quiet;
+    FakePump idle;
+    ListLoadOptions options{&quiet, &idle};
+    options.yieldInterval = std::chrono::hours(1);
+    LoadListFile(w.list, write("short.txt", "1\n2\n"), Base::Octal, w.dialogs, options);
+    EXPECT_EQ(idle.calls, 0);
+    EXPECT_TRUE(quiet.values.empty());
+}
+
+TEST_F(ListFiles, ASparseFileOfZerosStreamsPastWithTheWindowAnswering) {
+    const QString path = write("sparse.txt", "5\n");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(qint64{64} << 20));  // a hole of zeros after the first line
+    }
+    FakeProgress progress;
+    FakePump pump;
+    EXPECT_EQ(LoadListFile(w.list, path, Base::Decimal, w.dialogs, EveryBlock(progress, pump)), 1);
+    EXPECT_EQ(pump.calls, 64);  // once per block of 1 MB
+    EXPECT_EQ(Entries(w.list), Texts{"5"});
+}
+
+TEST_F(ListFiles, PastTheMemoryBudgetTheLoadStopsWithAReportAndKeepsTheList) {
+    w.list.append(std::string_view("1"));
+    FakeProgress progress;
+    FakePump pump;
+    ListLoadOptions options = EveryBlock(progress, pump);
+    // Room for the entry there and nine more of two digits.
+    options.memoryBudget = ListBudgetUse(10, 1 + 9 * 2);
+    const QString path = write("many.txt", QByteArray("42\n").repeated(100));
+    try {
+        LoadListFile(w.list, path, Base::Decimal, w.dialogs, options);
+        ADD_FAILURE() << "the budget was passed silently";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot load all of " + QDir::toNativeSeparators(path).toStdString() +
+                      ": the number list has reached its memory budget of 0 MB; 9 entries of "
+                      "the file were added");
+    }
+    ASSERT_EQ(w.list.count(), 10);
+    EXPECT_EQ(w.list.entry(0), "1");
+    EXPECT_EQ(w.list.entry(9), "42");
+
+    // Through the button: reported at the loading step, and the next file still loads.
+    w.dialogs.openAnswers = {{path}};
+    LoadNumbersFromFiles(w.context);
+    EXPECT_EQ(w.list.count(), 1 + 9 + 100);  // the full budget is far away there
+    EXPECT_TRUE(w.report.failures.empty());
+    // A hundred million one-digit lines would pass the real budget.
+    EXPECT_GT(ListBudgetUse(100'000'000, 100'000'000), kListMemoryBudget);
 }
 
 TEST(NormalizeListPath, CollapsesDoubledSeparatorsAndKeepsANetworkPrefix) {
