@@ -2,9 +2,16 @@
 #include <QTimer>
 
 #include "app/Form1.h"
+#include "app/QtDialogs.h"
+#include "app/SoleInstance.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    quillora::QtDialogs dialogs;
+    const auto sole = quillora::ClaimOrTell(quillora::SettingsStore::filePath(), dialogs);
+    if (!sole) {
+        return 1;
+    }
     // Creating the window runs its start-up; closing it ends the program.
     quillora::Form1 form;
     form.show();

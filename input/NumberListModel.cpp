@@ -27,6 +27,11 @@ void EntryBatch::add(std::string_view text) {
     ends_.push_back(bytes_.size());
 }
 
+void EntryBatch::reserve(std::size_t entries, std::size_t bytes) {
+    ends_.reserve(ends_.size() + entries);
+    bytes_.reserve(bytes_.size() + bytes);
+}
+
 void EntryBatch::clear() {
     bytes_.clear();
     ends_.clear();

@@ -17,6 +17,9 @@ namespace quillora {
 class EntryBatch {
   public:
     void add(std::string_view text);
+    // Room for that many more entries and bytes, so a batch of known size
+    // (a restored list) is gathered without regrowing.
+    void reserve(std::size_t entries, std::size_t bytes);
     std::size_t size() const { return ends_.size(); }
     bool empty() const { return ends_.empty(); }
     std::size_t bytes() const { return bytes_.size(); }
