@@ -35,11 +35,35 @@ std::string ValidUtf8(std::string text) {
     return text;
 }
 
+std::string SectionName() {
+    std::string name;
+    ini::AppendKey(name, SettingsStore::kGroup);
+    return name;
+}
+
+// True when the file gives every key the value meant for it.
+bool Gives(std::string_view file, const std::vector<std::pair<QString, std::string>>& values) {
+    const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
+    for (const auto& [key, text] : values) {
+        const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
+        if (line == nullptr || ini::CutShort(*line)) {
+            return false;
+        }
+        const std::optional<std::string_view> plain = ini::PlainValue(line->value);
+        const ini::Value value = plain ? ini::Value{} : ini::ReadValue(line->value);
+        if (plain ? *plain != text : (value.kind != ini::Value::Kind::Text || value.text != text)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The file with each value's line replaced, or added to the group. The new
 // file is written out in one pass, each value escaped straight into it: a
 // list of millions is copied once, not once per step.
-std::string Edited(std::string_view file,
-                   const std::vector<std::pair<QString, std::string>>& values) {
+std::string Spliced(std::string_view file,
+                    const std::vector<std::pair<QString, std::string>>& values, bool addInFront,
+                    bool& keysAdded) {
     const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
     struct Edit {
         std::size_t start, end;
@@ -81,7 +105,18 @@ std::string Edited(std::string_view file,
                          &text,
                          {}});
     }
-    if (!added.empty()) {
+    keysAdded = !added.empty();
+    if (!added.empty() && addInFront) {
+        // A group of its own before everything, and the keys that stood
+        // before the first section back in theirs.
+        const std::size_t insertAt = file.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        added.front().head.insert(0, "[" + SectionName() + "]\n");
+        added.back().tail += "\n[General]\n";
+        for (Edit& edit : added) {
+            edit.start = edit.end = insertAt;
+            edits.push_back(std::move(edit));
+        }
+    } else if (!added.empty()) {
         std::size_t insertAt = file.size();
         std::string before;
         if (lines.hasSection) {
@@ -93,9 +128,7 @@ std::string Edited(std::string_view file,
             if (!file.empty()) {
                 before = file.back() == '\n' || file.back() == '\r' ? "\n" : "\n\n";
             }
-            before += '[';
-            ini::AppendKey(before, SettingsStore::kGroup);
-            before += "]\n";
+            before += "[" + SectionName() + "]\n";
         }
         added.front().head.insert(0, before);
         for (Edit& edit : added) {
@@ -125,6 +158,25 @@ std::string Edited(std::string_view file,
         at = edit.end;
     }
     out.append(file.substr(at));
+    return out;
+}
+
+// The file with the values in it. New keys go at the end of the group, or
+// of the file; when what stands before that place runs on over it (a quote
+// or an escaped line end left open at the end of the file), they go in front.
+// A value the edited file would still not give is refused.
+std::string Edited(std::string_view file,
+                   const std::vector<std::pair<QString, std::string>>& values) {
+    bool keysAdded = false;
+    std::string out = Spliced(file, values, false, keysAdded);
+    // Only an added line can be run over; a replaced one spans its whole
+    // line as the file's reader saw it.
+    if (keysAdded && !Gives(out, values)) {
+        out = Spliced(file, values, true, keysAdded);
+        if (!Gives(out, values)) {
+            throw SettingsFileError("Bad file format");
+        }
+    }
     return out;
 }
 

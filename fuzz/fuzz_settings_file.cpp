@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -104,7 +105,10 @@ void CheckReading(const QVariantMap& qt) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
-    gFolder = new QTemporaryDir();  // lives as long as the process
+    // In memory where there is a memory file system: every store syncs its file.
+    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isDir();
+    gFolder = shm ? new QTemporaryDir(QStringLiteral("/dev/shm/quillora-fuzz-XXXXXX"))
+                  : new QTemporaryDir();  // lives as long as the process
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, gFolder->path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, gFolder->path());
     return 0;

@@ -29,7 +29,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(*argc, *argv);
     gFolder = new QTemporaryDir();  // lives as long as the process
-    QDir::setCurrent(gFolder->path());
     return 0;
 }
 

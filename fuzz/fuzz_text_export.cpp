@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int r = 0; r < rows; ++r) {
         table.addRow(cells.at(r * columns));
         for (int c = 1; c < columns; ++c) {
-            table.setCell(r, c - 1, cells.at(r * columns + c));
+            table.setCell(r, c, cells.at(r * columns + c));
         }
         table.setChecked(r, ((ticks >> r) & 1) != 0);
     }

@@ -203,6 +203,26 @@ TEST(StoreFormat, NewKeysJoinTheGroupOrAGroupOfTheirOwnAtTheEnd) {
     EXPECT_EQ(Bytes(other.settingsFile()), "[Other]\nx=1\n\n[Quillora]\nZip%20Codes=\"5;6\"\n");
 }
 
+TEST(StoreFormat, NewKeysAreNeverSwallowedByAQuoteOrEscapeLeftOpenAtTheEnd) {
+    // Found by fuzzing: keys appended after such an end became part of its value.
+    for (const QByteArray& file : {QByteArray("x=\"open"), QByteArray("[Quillora]\nnote=\"open"),
+                                   QByteArray("[Other]\nx=1\\")}) {
+        SCOPED_TRACE(file.toStdString());
+        AppHarness app;
+        Put(app.settingsFile(), file);
+        auto form = app.start();
+        form->numbers().append(std::string_view("5"));
+        form->numbers().append(std::string_view("6"));
+        form->close();
+        EXPECT_TRUE(app.dialogs.messages.empty());
+        EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(),
+                  QStringLiteral("5;6"));
+        // The earlier bytes stand whole, before or after the new group.
+        const QByteArray now = Bytes(app.settingsFile());
+        EXPECT_TRUE(now.startsWith(file) || now.endsWith(file));
+    }
+}
+
 // ---- Values that are no text ------------------------------------------------------
 
 TEST(StoreFormat, AListQSettingsCannotReadIsReportedAndKeptUntilTheUserStoresOne) {
