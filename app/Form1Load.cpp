@@ -61,10 +61,10 @@ void Form1::setOptionFromStore(Base base) {
 }
 
 void Form1::restoreList(Steps& steps) {
-    QString stored;
-    steps(162, [&] { stored = settings_.read(SettingsStore::kListKey, QString()); });
+    std::string_view stored;  // valid until the store is used again
+    steps(162, [&] { settings_.readList(stored); });
     bool nothingStored = false;  // a failed test skips the early end, so the rest runs
-    steps(164, [&] { nothingStored = stored.isEmpty(); });
+    steps(164, [&] { nothingStored = stored.empty(); });
     if (nothingStored) {
         return;
     }
@@ -76,10 +76,10 @@ void Form1::restoreList(Steps& steps) {
 
 void Form1::Form_QueryUnload() {
     Steps steps(report_, LocationName("Form1", "Form_QueryUnload"));
-    QString text;
+    std::string text;
     // Steps 102 to 108: every row followed by ";", without the last one.
-    steps(104, [&] { text = StoredListText(*numbers_); });
-    steps(110, [&] { settings_.write(SettingsStore::kListKey, text); });
+    steps(104, [&] { text = StoredListBytes(*numbers_); });
+    steps(110, [&] { settings_.writeList(std::move(text)); });
     steps(112, [&] { pump_->processEvents(); });
 }
 

@@ -9,6 +9,8 @@
 #include <QImageReader>
 #include <QPixmap>
 
+#include "export/RegularFile.h"
+
 namespace quillora {
 
 namespace {
@@ -19,6 +21,9 @@ namespace {
 constexpr int kHeaderSize = 6;
 constexpr int kEntrySize = 16;
 constexpr int kCursorType = 2;
+// The largest cursor Windows draws (256 x 256, 32 bits a pixel) is a quarter
+// of a megabyte; anything far beyond is no cursor and is not read whole.
+constexpr qint64 kLargestCursorFile = qint64{4} << 20;
 
 int Word(const QByteArray& bytes, int at) {
     return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
@@ -39,11 +44,12 @@ std::optional<QPoint> CursorHotSpot(const QByteArray& fileBytes) {
 }
 
 QCursor LoadCursorFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error(file.errorString().toStdString());
+    QFile file;
+    OpenRegularFile(file, path, QIODevice::ReadOnly);
+    if (file.size() > kLargestCursorFile) {
+        throw std::runtime_error("Invalid picture");
     }
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(kLargestCursorFile);
     const std::optional<QPoint> hotSpot = CursorHotSpot(bytes);
 
     QBuffer buffer(&bytes);

@@ -1,140 +1,272 @@
 #include "app/SettingsStore.h"
 
-#include <filesystem>
-#include <stdexcept>
-#include <string>
+#include <algorithm>
 
-#include <QCoreApplication>
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStringList>
 
+#include "app/IniSyntax.h"
+#include "app/SettingsFile.h"
 #include "engine/EngineError.h"
 #include "engine/NumberText.h"
 
 namespace quillora {
 
-namespace {
-
-// The texts the platform gives these failures, as the error report shows them.
-class SettingsWriteError : public std::runtime_error {
-  public:
-    explicit SettingsWriteError(QSettings::Status status)
-        : std::runtime_error(status == QSettings::FormatError ? "Bad file format"
-                                                              : "Path/File access error") {}
+struct SettingsStore::Snapshot {
+    explicit Snapshot(const QString& path) : file(path) {}
+    SettingsFile file;
+    std::string stamp;  // of the file the bytes came from; empty: not read yet
+    QByteArray bytes;
+    ini::GroupLines lines;  // views into bytes
+    std::string decoded;    // the last list read that needed decoding
 };
 
-void ThrowOnFailure(QSettings::Status status) {
-    if (status != QSettings::NoError) {
-        throw SettingsWriteError(status);
+namespace {
+
+const std::string kGroupName = SettingsStore::kGroup.toStdString();
+
+// A list's rows are UTF-8 as the list keeps them; anything else becomes
+// U+FFFD, as it always has on its way through QString.
+std::string ValidUtf8(std::string text) {
+    if (!ini::IsValidUtf8(text)) {
+        text = QString::fromStdString(text).toStdString();
     }
+    return text;
 }
 
-// A name never used before in this process: QSettings caches files by name,
-// and a scratch file must be read from disk, not from that cache.
-QString ScratchName(const QString& target, const char* role) {
-    static int written = 0;
-    return QStringLiteral("%1.%2-%3-%4")
-        .arg(target, QLatin1String(role))
-        .arg(QCoreApplication::applicationPid())
-        .arg(++written);
+std::string SectionName() {
+    std::string name;
+    ini::AppendKey(name, SettingsStore::kGroup);
+    return name;
 }
 
-void SetAll(QSettings& settings, const std::vector<std::pair<QString, QString>>& values) {
-    settings.beginGroup(SettingsStore::kGroup);
+// True when the file gives every key the value meant for it.
+bool Gives(std::string_view file, const std::vector<std::pair<QString, std::string>>& values) {
+    const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
     for (const auto& [key, text] : values) {
-        settings.setValue(key, text);
-    }
-    settings.endGroup();
-}
-
-// True when the file on disk reads back with every value as written.
-bool Holds(const QString& path, const std::vector<std::pair<QString, QString>>& values) {
-    QSettings written(path, QSettings::IniFormat);
-    if (written.status() != QSettings::NoError) {
-        return false;
-    }
-    written.beginGroup(SettingsStore::kGroup);
-    for (const auto& [key, text] : values) {
-        const QVariant value = written.value(key);
-        if (!value.isValid() || value.toString() != text) {
+        const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
+        if (line == nullptr || ini::CutShort(*line)) {
+            return false;
+        }
+        const std::optional<std::string_view> plain = ini::PlainValue(line->value);
+        const ini::Value value = plain ? ini::Value{} : ini::ReadValue(line->value);
+        if (plain ? *plain != text : (value.kind != ini::Value::Kind::Text || value.text != text)) {
             return false;
         }
     }
     return true;
 }
 
-// A second name for the file's contents: a hard link where the file system
-// has them (no copy, no space), a copy elsewhere.
-bool LinkOrCopy(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::create_hard_link(QFile::encodeName(from).toStdString(),
-                                      QFile::encodeName(to).toStdString(), error);
-    return !error || QFile::copy(from, to);
+// The file with each value's line replaced, or added to the group. The new
+// file is written out in one pass, each value escaped straight into it: a
+// list of millions is copied once, not once per step.
+std::string Spliced(std::string_view file,
+                    const std::vector<std::pair<QString, std::string>>& values, bool addInFront,
+                    bool& keysAdded) {
+    const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
+    struct Edit {
+        std::size_t start, end;
+        std::string head;                    // the key and "=", or a new line's start
+        const std::string* value = nullptr;  // escaped after head
+        std::string tail;
+    };
+    std::vector<Edit> edits;
+    std::vector<Edit> added;
+    for (const auto& [key, text] : values) {
+        const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
+        if (line == nullptr) {
+            Edit edit{0, 0, {}, &text, "\n"};
+            ini::AppendKey(edit.head, key);
+            edit.head += '=';
+            added.push_back(std::move(edit));
+            continue;
+        }
+        bool readable = !ini::CutShort(*line);
+        bool same = false;
+        if (readable) {
+            if (const std::optional<std::string_view> plain = ini::PlainValue(line->value)) {
+                same = *plain == text;
+            } else {
+                const ini::Value now = ini::ReadValue(line->value);
+                readable = now.kind == ini::Value::Kind::Text;
+                same = readable && now.text == text;
+            }
+        }
+        // Unchanged, or a value no one could read and nothing of the user's to put there.
+        if (same || (!readable && text.empty())) {
+            continue;
+        }
+        // The key keeps the spelling it has in the file.
+        const auto equals = static_cast<std::size_t>(line->value.data() - file.data()) - 1;
+        edits.push_back({line->start,
+                         line->end,
+                         std::string(file.substr(line->start, equals + 1 - line->start)),
+                         &text,
+                         {}});
+    }
+    keysAdded = !added.empty();
+    if (!added.empty() && addInFront) {
+        // A group of its own before everything, and the keys that stood
+        // before the first section back in theirs.
+        const std::size_t insertAt = file.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        added.front().head.insert(0, "[" + SectionName() + "]\n");
+        added.back().tail += "\n[General]\n";
+        for (Edit& edit : added) {
+            edit.start = edit.end = insertAt;
+            edits.push_back(std::move(edit));
+        }
+    } else if (!added.empty()) {
+        std::size_t insertAt = file.size();
+        std::string before;
+        if (lines.hasSection) {
+            insertAt = lines.appendAt;
+            if (insertAt > 0 && file[insertAt - 1] != '\n' && file[insertAt - 1] != '\r') {
+                before = "\n";
+            }
+        } else {
+            if (!file.empty()) {
+                before = file.back() == '\n' || file.back() == '\r' ? "\n" : "\n\n";
+            }
+            before += "[" + SectionName() + "]\n";
+        }
+        added.front().head.insert(0, before);
+        for (Edit& edit : added) {
+            edit.start = edit.end = insertAt;
+            edits.push_back(std::move(edit));
+        }
+    }
+    if (edits.empty()) {
+        return std::string(file);
+    }
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.start < b.start; });
+    std::size_t size = file.size();
+    for (const Edit& edit : edits) {
+        size += edit.head.size() + edit.tail.size() + 2 + (edit.value ? edit.value->size() : 0);
+    }
+    std::string out;
+    out.reserve(size);
+    std::size_t at = 0;
+    for (const Edit& edit : edits) {
+        out.append(file.substr(at, edit.start - at));
+        out += edit.head;
+        if (edit.value != nullptr) {
+            ini::AppendValue(out, *edit.value);
+        }
+        out += edit.tail;
+        at = edit.end;
+    }
+    out.append(file.substr(at));
+    return out;
 }
 
-// Puts from in place of to in one step, as rename(2) does.
-bool ReplaceFile(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), error);
-    return !error;
+// The file with the values in it. New keys go at the end of the group, or
+// of the file; when what stands before that place runs on over it (a quote
+// or an escaped line end left open at the end of the file), they go in front.
+// A value the edited file would still not give is refused.
+std::string Edited(std::string_view file,
+                   const std::vector<std::pair<QString, std::string>>& values) {
+    bool keysAdded = false;
+    std::string out = Spliced(file, values, false, keysAdded);
+    // Only an added line can be run over; a replaced one spans its whole
+    // line as the file's reader saw it.
+    if (keysAdded && !Gives(out, values)) {
+        out = Spliced(file, values, true, keysAdded);
+        if (!Gives(out, values)) {
+            throw SettingsFileError("Bad file format");
+        }
+    }
+    return out;
 }
 
 }  // namespace
 
-QString SettingsStore::read(const QString& key, const QString& defaultText) const {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation);
-    store.beginGroup(kGroup);
-    const QVariant value = store.value(key, defaultText);
-    // A hand-edited file may hold an unquoted text with commas, which the
-    // store reads back as a list: it was one text all the same.
-    if (value.typeId() == QMetaType::QStringList) {
-        return value.toStringList().join(QLatin1Char(','));
+SettingsStore::SettingsStore() = default;
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::filePath() {
+    // QSettings reads the file it is made for at once, so it is asked about
+    // a name beside ours that holds nothing: the folder is the same.
+    const QSettings beside(QSettings::NativeFormat, QSettings::UserScope,
+                           kOrganisation + QStringLiteral(".folder"));
+    return QFileInfo(beside.fileName()).dir().filePath(kOrganisation + QStringLiteral(".conf"));
+}
+
+const SettingsStore::Snapshot& SettingsStore::current() const {
+    const QString path = filePath();
+    if (!snapshot_ || snapshot_->file.path() != path) {
+        snapshot_ = std::make_unique<Snapshot>(path);
+        // What killed closes left is cleared once, at the first look.
+        snapshot_->file.removeLeftovers();
     }
-    return value.toString();
+    Snapshot& snapshot = *snapshot_;
+    const std::string stamp = snapshot.file.stamp();
+    if (stamp.empty() || stamp != snapshot.stamp) {
+        snapshot.stamp.clear();
+        snapshot.lines = {};
+        snapshot.bytes = snapshot.file.read().value_or(QByteArray());
+        snapshot.lines =
+            ini::FindGroup(std::string_view(snapshot.bytes.constData(),
+                                            static_cast<std::size_t>(snapshot.bytes.size())),
+                           kGroupName);
+        snapshot.stamp = stamp;
+    }
+    return snapshot;
+}
+
+QString SettingsStore::read(const QString& key, const QString& defaultText) const {
+    const Snapshot& snapshot = current();
+    const ini::KeyLine* line = ini::FindKey(snapshot.lines, key.toStdString());
+    if (line == nullptr) {
+        return defaultText;
+    }
+    return QString::fromStdString(ini::ReadValue(line->value).text);
+}
+
+void SettingsStore::readList(std::string_view& list) const {
+    current();
+    Snapshot& snapshot = *snapshot_;
+    const ini::KeyLine* line = ini::FindKey(snapshot.lines, kListKey.toStdString());
+    if (line == nullptr) {
+        list = {};
+        return;
+    }
+    if (ini::CutShort(*line)) {
+        throw SettingsFileError("Bad file format");
+    }
+    if (const std::optional<std::string_view> plain = ini::PlainValue(line->value)) {
+        list = *plain;
+        return;
+    }
+    ini::Value value = ini::ReadValue(line->value);
+    if (value.kind != ini::Value::Kind::Text) {
+        throw SettingsFileError("Bad file format");
+    }
+    snapshot.decoded = std::move(value.text);
+    list = snapshot.decoded;
 }
 
 void SettingsStore::write(const std::vector<std::pair<QString, QString>>& values) {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation);
-    // The new file must replace the old one whole, never be written into it:
-    // the backup below shares the old file's contents.
-    store.setAtomicSyncRequired(true);
-    const QString target = store.fileName();
-    const QString earlier = QFileInfo(target).canonicalFilePath();  // empty when there is none
-    // Scratch names beside the real file, so that links and renames stay on its file system.
-    const QString beside = earlier.isEmpty() ? target : earlier;
-    const QString backup = ScratchName(beside, "backup");
-    const QString check = ScratchName(beside, "check");
-    struct Scratch {
-        QString backup, check;
-        ~Scratch() {
-            QFile::remove(backup);
-            QFile::remove(check);
-        }
-    } scratch{backup, check};
-
-    if (!earlier.isEmpty() && !LinkOrCopy(earlier, backup)) {
-        throw SettingsWriteError(QSettings::AccessError);
+    std::vector<std::pair<QString, std::string>> texts;
+    for (const auto& [key, text] : values) {
+        texts.emplace_back(key, text.toStdString());
     }
-    SetAll(store, values);
-    store.sync();
-    ThrowOnFailure(store.status());
+    writeTexts(texts);
+}
 
-    // QSettings does not notice a write cut short by a full disk once the
-    // file outgrows its buffer: it reports success and the stump replaces the
-    // good file. So the file is read back from disk, under a name QSettings
-    // has not cached, and the earlier one put back when it falls short.
-    const QString written = QFileInfo(target).canonicalFilePath();
-    if (written.isEmpty() || !LinkOrCopy(written, check) || !Holds(check, values)) {
-        if (earlier.isEmpty()) {
-            QFile::remove(target);
-        } else {
-            ReplaceFile(backup, earlier);
-        }
-        throw SettingsWriteError(QSettings::AccessError);
-    }
+void SettingsStore::writeList(std::string text) {
+    writeTexts({{kListKey, ValidUtf8(std::move(text))}});
+}
+
+void SettingsStore::writeTexts(const std::vector<std::pair<QString, std::string>>& values) {
+    current();  // the path, and the leftovers cleared
+    Snapshot& snapshot = *snapshot_;
+    // Read again at the next look: the file is edited as it is on disk now.
+    snapshot.stamp.clear();
+    snapshot.lines = {};
+    snapshot.bytes.clear();
+    snapshot.file.replace([&](std::string_view file) { return Edited(file, values); });
 }
 
 QString OptionKey(Base base) {

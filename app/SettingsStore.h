@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -9,22 +12,53 @@
 
 namespace quillora {
 
+class SettingsFile;
+
 // The per-user settings store: organisation "Tolvenrix" (its file), group
-// "Quillora". Values are plain texts, as the program has always kept them.
+// "Quillora". Values are plain texts, as the program has always kept them,
+// in the INI file QSettings keeps for the organisation, which QSettings
+// reads back value for value. The file is shared with other programs: the
+// store edits the lines of its own keys in place and leaves every other byte
+// as it was, and writes nothing at all when none of its values changed.
 class SettingsStore {
   public:
     static inline const QString kOrganisation = QStringLiteral("Tolvenrix");
     static inline const QString kGroup = QStringLiteral("Quillora");
     static inline const QString kListKey = QStringLiteral("Zip Codes");
 
-    // The stored text, or defaultText when the key is absent.
+    SettingsStore();
+    ~SettingsStore();
+
+    // The stored text, or defaultText when the key is absent; the empty text
+    // for a value that is no text (QSettings' typed forms). Throws
+    // SettingsFileError when the file cannot be read or is no regular file.
     QString read(const QString& key, const QString& defaultText) const;
 
-    // Writes every pair and flushes them to disk together. Throws
-    // SettingsWriteError when the store refuses them (a read-only folder, a
-    // full disk); the file then still holds what it held before.
+    // Sets list to the stored list ("Zip Codes", UTF-8), valid until the
+    // store is used again; empty when absent. A value that QSettings cannot
+    // read as the list's text (a typed form, or an unquoted ";" that cuts it
+    // short) throws "Bad file format", leaves list as it was, and stays on
+    // disk as it is until a list of the user's own replaces it. (An out
+    // parameter: GCC 12 can garble a string_view returned into a variable
+    // of a failing step.)
+    void readList(std::string_view& list) const;
+
+    // Writes every pair together. Throws SettingsFileError when the store
+    // refuses them (a read-only folder, a full disk, no regular file); the
+    // file then still holds what it held before.
     void write(const std::vector<std::pair<QString, QString>>& values);
     void write(const QString& key, const QString& text) { write({{key, text}}); }
+    void writeList(std::string text);
+
+    // Tolvenrix.conf in the user's settings folder (QSettings' own choice).
+    static QString filePath();
+
+  private:
+    struct Snapshot;
+    const Snapshot& current() const;
+    void writeTexts(const std::vector<std::pair<QString, std::string>>& values);
+
+    mutable std::unique_ptr<Snapshot> snapshot_;
 };
 
 // "Option1" ... "Option4": the settings key of each base's option.

@@ -4,6 +4,10 @@
 #include <stdexcept>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "export/RegularFile.h"
 
 namespace quillora {
 
@@ -27,6 +31,27 @@ void ParseWarningTrap(QtMsgType type, const QMessageLogContext& context, const Q
     }
 }
 
+// A style sheet is a few kilobytes; one far beyond that is no skin.
+constexpr qint64 kLargestSkinFile = qint64{8} << 20;
+
+// Qt opens the images a sheet names (url(...)) as it draws, on this thread: a
+// pipe or a device named there would freeze the window. Resources and
+// missing files are harmless (Qt draws nothing for them).
+void RefuseNonRegularImages(const QString& sheet) {
+    static const QRegularExpression url(QStringLiteral(R"(url\(\s*(["']?)([^"')]*)\1\s*\))"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    for (auto match = url.globalMatch(sheet); match.hasNext();) {
+        const QString name = match.next().captured(2).trimmed();
+        if (name.startsWith(QLatin1Char(':')) || name.startsWith(QLatin1String("qrc:"))) {
+            continue;
+        }
+        const QFileInfo image(name);
+        if (image.exists() && !image.isFile() && !image.isDir()) {
+            throw std::runtime_error("Invalid skin file");
+        }
+    }
+}
+
 }  // namespace
 
 bool IsValidStyleSheet(const QString& sheet) {
@@ -45,11 +70,13 @@ bool IsValidStyleSheet(const QString& sheet) {
 }
 
 void SkinFramework::loadSkin(const QString& path, const QString& /*scheme*/) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error(file.errorString().toStdString());
+    QFile file;
+    OpenRegularFile(file, path, QIODevice::ReadOnly);
+    if (file.size() > kLargestSkinFile) {
+        throw std::runtime_error("Invalid skin file");
     }
-    const QString sheet = QString::fromUtf8(file.readAll());
+    const QString sheet = QString::fromUtf8(file.read(kLargestSkinFile));
+    RefuseNonRegularImages(sheet);
     if (!IsValidStyleSheet(sheet)) {
         throw std::runtime_error("Invalid skin file");
     }

@@ -5,6 +5,8 @@
 
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/QtDialogs.h"
+#include "app/SoleInstance.h"
 
 namespace {
 
@@ -34,6 +36,11 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("com.tolvenrix.Quillora"));
+    quillora::QtDialogs dialogs;
+    const auto sole = quillora::ClaimOrTell(quillora::SettingsStore::filePath(), dialogs);
+    if (!sole) {
+        return 1;
+    }
     // Creating the window runs its start-up; closing it ends the program.
     quillora::Form1 form;
     form.show();

@@ -2,13 +2,14 @@
 
 #include <stdexcept>
 
+#include "export/RegularFile.h"
+
 namespace quillora {
 
 void TextFileStream::create(const QString& fileName) {
-    file_.setFileName(fileName);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw std::runtime_error(file_.errorString().toStdString());
-    }
+    // A pipe chosen in the dialog would block the open until some reader
+    // came; it is refused like any other name that cannot be written.
+    OpenRegularFile(file_, fileName, QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
 void TextFileStream::writeLine(const QString& text) {

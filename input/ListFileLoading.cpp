@@ -103,7 +103,7 @@ class ListFileReader {
   public:
     ListFileReader(NumberListModel& list, std::optional<Base> base, std::size_t budget)
         : list_(list), radix_(base ? Radix(*base) : 0), budget_(budget) {
-        batch_.reserve(kBatchBytes + kReadBlock + kLongestEntry, kBatchBytes / 4);
+        batch_.reserve(kBatchBytes / 4, kBatchBytes + kReadBlock + kLongestEntry);
     }
 
     // Every candidate goes through here: the base's test on the bytes as they

@@ -34,9 +34,9 @@ void EntryBatch::addUpperCase(std::string_view text) {
     ends_.push_back(bytes_.size());
 }
 
-void EntryBatch::reserve(std::size_t bytes, std::size_t entries) {
-    bytes_.reserve(bytes);
-    ends_.reserve(entries);
+void EntryBatch::reserve(std::size_t entries, std::size_t bytes) {
+    ends_.reserve(ends_.size() + entries);
+    bytes_.reserve(bytes_.size() + bytes);
 }
 
 void EntryBatch::clear() {

@@ -22,12 +22,13 @@ class EntryBatch {
     }
     // As add, with ASCII letters upper-cased (hexadecimal entries are stored so).
     void addUpperCase(std::string_view text);
+    // Room for that many more entries and bytes, so a batch of known size
+    // (a restored list, a read block) is gathered without regrowing.
+    void reserve(std::size_t entries, std::size_t bytes);
     std::size_t size() const { return ends_.size(); }
     bool empty() const { return ends_.empty(); }
     std::size_t bytes() const { return bytes_.size(); }
     void clear();
-    // Room for that many bytes and entries, so that filling a batch copies nothing.
-    void reserve(std::size_t bytes, std::size_t entries);
 
   private:
     friend class NumberListModel;

@@ -18,7 +18,8 @@ seconds="${QUILLORA_FUZZ_SECONDS:-60}"
 jobs="${QUILLORA_FUZZ_JOBS:-$(nproc)}"
 [ "$jobs" -gt 4 ] && jobs=4
 timeout="${QUILLORA_FUZZ_TIMEOUT:-30}"
-all_targets=(fuzz_number_text fuzz_convert_number fuzz_list_file fuzz_settings_list)
+all_targets=(fuzz_number_text fuzz_convert_number fuzz_list_file fuzz_settings_list
+    fuzz_settings_file fuzz_cursor_file fuzz_skin fuzz_text_export)
 read -r -a targets <<<"${QUILLORA_FUZZ_TARGETS:-${all_targets[*]}}"
 
 if [ ! -f "$dir/build.ninja" ]; then
@@ -32,6 +33,9 @@ max_len() {
     case "$1" in
         fuzz_list_file | fuzz_settings_list) echo 12000 ;;
         fuzz_convert_number) echo 3001 ;;
+        fuzz_settings_file) echo 20000 ;;
+        fuzz_cursor_file) echo 70000 ;;
+        fuzz_text_export) echo 8000 ;;
         *) echo 4096 ;;
     esac
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include <QByteArray>
+#include <QString>
+
+namespace quillora {
+
+// The shared settings file on disk (Tolvenrix.conf), read and replaced
+// safely. It is opened only when it is a regular file, or absent: a pipe, a
+// device or a folder there, or a link to one, is refused at once, so a read
+// never blocks and nothing is ever renamed over such a thing. A symbolic
+// link to a regular file is followed: the file it names is replaced.
+class SettingsFile {
+  public:
+    explicit SettingsFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+
+    // The file's bytes; nothing when it does not exist. Throws with the
+    // report's text when it cannot be read or is no regular file.
+    std::optional<QByteArray> read() const;
+
+    // Replaces the file's bytes with edit(current bytes, empty when absent) under the
+    // lock that QSettings takes for the same file. When edit gives the bytes
+    // back unchanged nothing is written at all. The new bytes go to a scratch
+    // file beside the real one, are synced and read back, and only then
+    // renamed over it; the earlier file is kept as a hard link until the new
+    // one stands. Throws when anything of it fails, and the file then holds
+    // exactly what it held before.
+    void replace(const std::function<std::string(std::string_view)>& edit);
+
+    // Removes the scratch files and the lock that closes killed part-way
+    // left beside the file (only those whose process is gone).
+    void removeLeftovers() const;
+
+    // A change-detecting stamp of the file as it is now (device, inode,
+    // size, modification time); empty when it is absent or unreadable.
+    std::string stamp() const;
+
+  private:
+    QString path_;
+};
+
+// Thrown for every failure of the settings file, with the text the report shows.
+class SettingsFileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace quillora
