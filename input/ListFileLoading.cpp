@@ -265,17 +265,23 @@ void LoadNumbersFromFiles(const InputContext& context) {
     if (files.isEmpty()) {
         return;
     }
+    // The dialog answers each file's whole path as the file system spells it,
+    // never a folder and names to be joined, so there is nothing to repair:
+    // here a backslash is an ordinary character of a file name.
+    LoadFilesInTurn(context, steps, files.size(), [&](qsizetype i) { return files.at(i); });
+}
+
+void LoadFilesInTurn(const InputContext& context, Steps& steps, qsizetype count,
+                     const std::function<QString(qsizetype)>& path) {
     const Pointer pointerBefore = context.pointer.pointer();
     steps(104, [&] { context.pointer.setPointer(Pointer::Busy); });
     ListLoadOptions options;
     options.progress = context.progress;
     options.pump = context.pump;
-    // The dialog answers each file's whole path as the file system spells it,
-    // never a folder and names to be joined, so there is nothing to repair:
-    // here a backslash is an ordinary character of a file name.
-    for (const QString& path : files) {
+    for (qsizetype i = 0; i < count; ++i) {
         steps(108, [&] {
-            LoadListFile(context.list, path, context.flags.currentBase(), context.dialogs, options);
+            LoadListFile(context.list, path(i), context.flags.currentBase(), context.dialogs,
+                         options);
         });
     }
     steps(110, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });

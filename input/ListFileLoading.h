@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 
 #include <QString>
@@ -73,5 +74,12 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
 // export its hourglass. Long loads yield through the context's pump and show
 // their progress on its progress bar.
 void LoadNumbersFromFiles(const InputContext& context);
+
+// Steps 104 to 110 of every handler that loads files: the busy pointer, each
+// file in turn at step 108 (a failure is reported and the next file still
+// loads), then the pointer found at the start. path(i) names the i-th file,
+// or throws why it names none.
+void LoadFilesInTurn(const InputContext& context, Steps& steps, qsizetype count,
+                     const std::function<QString(qsizetype)>& path);
 
 }  // namespace quillora

@@ -60,9 +60,6 @@ int AddPastedText(NumberListModel& list, std::optional<Base> base, QStringView t
 }
 
 void AddTextAsNumbers(const InputContext& context, QStringView text, std::string_view handler) {
-    if (context.pointer.isBusy()) {
-        return;
-    }
     Steps steps(context.report, LocationName("Form1", handler));
     const bool longText = text.size() >= kLongText;
     const Pointer pointerBefore = context.pointer.pointer();
@@ -77,24 +74,20 @@ void AddTextAsNumbers(const InputContext& context, QStringView text, std::string
 
 void LoadFilesAsNumbers(const InputContext& context, const QList<QUrl>& files,
                         std::string_view handler) {
-    if (context.pointer.isBusy() || files.isEmpty()) {
+    if (files.isEmpty()) {
         return;
     }
     Steps steps(context.report, LocationName("Form1", handler));
-    const Pointer pointerBefore = context.pointer.pointer();
-    steps(104, [&] { context.pointer.setPointer(Pointer::Busy); });
-    for (const QUrl& file : files) {
-        steps(108, [&] {
-            if (!file.isLocalFile()) {
-                throw std::runtime_error(QStringLiteral("Cannot open %1: not a local file")
-                                             .arg(file.toDisplayString())
-                                             .toStdString());
-            }
-            LoadListFile(context.list, NormalizeListPath(file.toLocalFile()),
-                         context.flags.currentBase(), context.dialogs);
-        });
-    }
-    steps(110, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+    // A dropped file's path is the file system's own spelling: nothing to repair.
+    LoadFilesInTurn(context, steps, files.size(), [&](qsizetype i) {
+        const QUrl& file = files.at(i);
+        if (!file.isLocalFile()) {
+            throw std::runtime_error(QStringLiteral("Cannot open %1: not a local file")
+                                         .arg(file.toDisplayString())
+                                         .toStdString());
+        }
+        return file.toLocalFile();
+    });
 }
 
 QUrl CommandLineFile(const QString& argument) {

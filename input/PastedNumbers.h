@@ -24,14 +24,17 @@ namespace quillora {
 int AddPastedText(NumberListModel& list, std::optional<Base> base, QStringView text);
 
 // Ctrl+V, or text dropped on the window, reported under `handler` of Form1.
-// Does nothing while the busy pointer shows; shows it while a long text is added.
+// Like typed numbers it is added inside an export's yield too (the window
+// keeps it out of a calculation run); shows the busy pointer while a long text
+// is added.
 void AddTextAsNumbers(const InputContext& context, QStringView text, std::string_view handler);
 
 // Files dropped on the window or named on the command line, loaded in the
 // order given as "Load Numbers From File" loads the chosen ones: the busy
 // pointer meanwhile, "File not found" for a missing one, a report for one that
 // cannot be read (a folder, a device, a pipe, a URL that is no local file),
-// and the next one still loads. Does nothing while the busy pointer shows.
+// and the next one still loads. Like chosen files they load inside an
+// export's yield too, leaving it its hourglass.
 void LoadFilesAsNumbers(const InputContext& context, const QList<QUrl>& files,
                         std::string_view handler);
 

@@ -560,12 +560,15 @@ TEST(AddPastedText, GarbageAndHugePiecesCostNothingAndTheListStays) {
     EXPECT_EQ(insertions.count, 1);
 }
 
-TEST(AddTextAsNumbers, IgnoredWhileBusyAndLongTextsShowTheBusyPointer) {
+TEST(AddTextAsNumbers, AddsInsideAnExportsYieldAndLongTextsShowTheBusyPointer) {
     Window w;
-    w.pointer.current = Pointer::Busy;
+    w.pointer.current = Pointer::Busy;  // an export yields
     AddTextAsNumbers(w.context, u"1,2", "Form_Paste");
-    EXPECT_TRUE(w.list.isEmpty());
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2"}));
+    EXPECT_TRUE(w.pointer.history.empty());
+    EXPECT_EQ(w.pointer.current, Pointer::Busy);
 
+    w.list.clear();
     w.pointer.current = Pointer::Default;
     AddTextAsNumbers(w.context, u"1,2", "Form_Paste");
     EXPECT_EQ(Entries(w.list), (Texts{"1", "2"}));
@@ -595,9 +598,25 @@ TEST_F(ListFiles, DroppedFilesLoadInOrderAndEachFailureIsToldInItsTurn) {
               std::string::npos);
     EXPECT_EQ(w.pointer.history, (std::vector<Pointer>{Pointer::Busy, Pointer::Default}));
 
-    w.pointer.current = Pointer::Busy;  // a run is under way
+    // Inside an export's yield they load and leave the export its hourglass.
+    w.pointer.current = Pointer::Busy;
+    w.pointer.history.clear();
     LoadFilesAsNumbers(w.context, {QUrl::fromLocalFile(write("c.txt", "7"))}, "Form_OLEDragDrop");
-    EXPECT_EQ(w.list.count(), 4);
+    EXPECT_EQ(w.list.count(), 5);
+    EXPECT_EQ(w.pointer.history, (std::vector<Pointer>{Pointer::Busy, Pointer::Busy}));
+}
+
+TEST_F(ListFiles, DroppedFileNamesKeepTheirBackslashes) {
+    write("x\\y.txt", "1");
+    write("x\\\\y.txt", "2");
+    write("\\lead.txt", "3");
+    LoadFilesAsNumbers(w.context,
+                       {QUrl::fromLocalFile(dir.filePath(QStringLiteral("x\\y.txt"))),
+                        QUrl::fromLocalFile(dir.filePath(QStringLiteral("x\\\\y.txt"))),
+                        QUrl::fromLocalFile(dir.filePath(QStringLiteral("\\lead.txt")))},
+                       "Form_OLEDragDrop");
+    EXPECT_EQ(Entries(w.list), (Texts{"1", "2", "3"}));
+    EXPECT_TRUE(w.dialogs.texts().isEmpty());
 }
 
 TEST_F(ListFiles, APipeOrDeviceDroppedIsRefusedWithoutReading) {
