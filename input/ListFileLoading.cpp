@@ -211,8 +211,10 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
         ThrowFileError("Cannot open", path, file);
     }
     // What is appended to the file while it loads is not read: a file that
-    // keeps growing would otherwise never end.
+    // keeps growing would otherwise never end. A file that tells no size (the
+    // kernel's /proc and /sys files) is read to its end, within the budget.
     const qint64 size = file.size();
+    const bool sized = size > 0;
 
     ListFileReader reader(list, base, options.memoryBudget);
     LoadPacing pacing(options, path, size);
@@ -221,13 +223,14 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
     try {
         std::string block(static_cast<std::size_t>(kReadBlock), '\0');
         qint64 read = 0;
-        while (read < size && !reader.full()) {
-            const qint64 got = file.read(block.data(), std::min(kReadBlock, size - read));
+        while ((!sized || read < size) && !reader.full()) {
+            const qint64 got =
+                file.read(block.data(), sized ? std::min(kReadBlock, size - read) : kReadBlock);
             if (got < 0) {
                 ThrowFileError("Cannot read", path, file);
             }
             if (got == 0) {
-                break;  // the file was cut short while it loaded
+                break;  // its end, or it was cut short while it loaded
             }
             read += got;
             splitter.feed(std::string_view(block.data(), static_cast<std::size_t>(got)), take);
