@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: first the
-# optimised build, then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the fuzz targets for a bounded time each.
-# Exits non-zero on any failure.
+# optimised build with benchmarks and warnings as errors (the ci preset,
+# build-ci/), then the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets for a
+# bounded time each. Exits non-zero on any failure.
 # QUILLORA_SKIP_SANITIZE=1 skips the sanitizer pass, QUILLORA_SKIP_FUZZ=1 the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -10,8 +11,8 @@ source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 jobs="$(nproc)"
-scripts/build.sh default
-ctest --preset default -j"$jobs"
+scripts/build.sh ci
+ctest --preset ci -j"$jobs"
 
 if [ "${QUILLORA_SKIP_SANITIZE:-0}" != 1 ]; then
     scripts/build.sh sanitize
