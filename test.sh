@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: first the
-# optimised build, then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the fuzz targets for a bounded time each.
-# Exits non-zero on any failure.
+# Installs what is missing, checks the formatting of every C++ file, builds
+# everything and runs every test: first the optimised build with benchmarks and
+# warnings as errors (the ci preset, build-ci/), then the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets for a
+# bounded time each. Exits non-zero on any failure.
 # QUILLORA_SKIP_SANITIZE=1 skips the sanitizer pass, QUILLORA_SKIP_FUZZ=1 the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
+scripts/check-format.sh
+
 jobs="$(nproc)"
-scripts/build.sh default
-ctest --preset default -j"$jobs"
+scripts/build.sh ci
+ctest --preset ci -j"$jobs"
 
 if [ "${QUILLORA_SKIP_SANITIZE:-0}" != 1 ]; then
     scripts/build.sh sanitize

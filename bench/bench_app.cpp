@@ -16,21 +16,13 @@
 
 #include "app/Form1.h"
 #include "app/StoredList.h"
+#include "support/QuietPorts.h"
 
 namespace {
 
 using quillora::Form1;
 using quillora::Form1Setup;
-
-// Answers nothing and shows nothing: a benchmark has no one to click.
-class SilentDialogs : public quillora::Dialogs {
-  public:
-    void message(const QString&, const QString&, quillora::MessageIcon) override { ++shown; }
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    QStringList openFiles(const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&) override { return {}; }
-    int shown = 0;
-};
+using quillora::testing::QuietDialogs;
 
 struct Store {
     QTemporaryDir folder;
@@ -52,7 +44,7 @@ std::vector<std::string> Decimals(int count) {
     return rows;
 }
 
-std::unique_ptr<Form1> Start(SilentDialogs& dialogs, const QString& programFolder) {
+std::unique_ptr<Form1> Start(QuietDialogs& dialogs, const QString& programFolder) {
     Form1Setup setup;
     setup.dialogs = &dialogs;
     setup.programFolder = programFolder;
@@ -62,7 +54,7 @@ std::unique_ptr<Form1> Start(SilentDialogs& dialogs, const QString& programFolde
 
 void CloseStoring(benchmark::State& state, int count) {
     Store store;
-    SilentDialogs dialogs;
+    QuietDialogs dialogs;
     const std::vector<std::string> rows = Decimals(count);
     for (auto _ : state) {
         state.PauseTiming();
@@ -100,7 +92,7 @@ void PlainSettingsWrite(benchmark::State& state, int count) {
 
 void StartUpRestoring(benchmark::State& state, int count) {
     Store store;
-    SilentDialogs dialogs;
+    QuietDialogs dialogs;
     {
         auto form = Start(dialogs, store.folder.path());
         form->numbers().appendMany(Decimals(count));

@@ -21,69 +21,13 @@
 
 #include "calc/CalculationRun.h"
 #include "input/NumberListModel.h"
+#include "support/QuietPorts.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace quillora;
-
-class Flags : public BaseFlags {
-  public:
-    explicit Flags(Base base) : base_(base) {}
-    bool flag(Base base) const override { return base == base_; }
-
-  private:
-    Base base_;
-};
-
-class IdlePointer : public PointerPort {
-  public:
-    Pointer pointer() const override { return current_; }
-    void setPointer(Pointer pointer) override { current_ = pointer; }
-
-  private:
-    Pointer current_ = Pointer::Default;
-};
-
-class Progress : public ProgressPort {
-  public:
-    void setValue(double) override {}
-    void setCaption(const QString&) override {}
-};
-
-// Measures the gaps between turns of the event loop, the first one from the
-// run's start.
-class GapPump : public EventPump {
-  public:
-    void start() {
-        last_ = Clock::now();
-        longest_ = {};
-    }
-    void processEvents() override {
-        const Clock::time_point now = Clock::now();
-        longest_ = std::max(longest_, now - last_);
-        last_ = now;
-    }
-    double longestMs() const { return std::chrono::duration<double, std::milli>(longest_).count(); }
-
-  private:
-    Clock::time_point last_;
-    Clock::duration longest_{};
-};
-
-class SilentDialogs : public Dialogs {
-  public:
-    void message(const QString&, const QString&, MessageIcon) override {}
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    QStringList openFiles(const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&) override { return {}; }
-};
-
-class CountingReport : public FailureReport {
-  public:
-    void Report(const std::string&, const std::string&, int) override { ++count; }
-    int count = 0;
-};
+using namespace quillora::testing;
 
 constexpr int kMillion = 1'000'000;
 
@@ -120,12 +64,12 @@ EntryBatch HexadecimalEntries(int count) {
 void RunOver(benchmark::State& state, Base base, const EntryBatch& entries) {
     NumberListModel list;
     list.appendMany(entries);
-    const Flags flags(base);
+    const FakeBaseFlags flags(base);
     ResultsTableModel results;
-    IdlePointer pointer;
-    Progress progress;
+    QuietPointer pointer;
+    QuietProgress progress;
     GapPump pump;
-    SilentDialogs dialogs;
+    QuietDialogs dialogs;
     CountingReport report;
     const CalculationContext context{list,     flags, results, pointer,
                                      progress, pump,  dialogs, report};
@@ -170,19 +114,11 @@ BENCHMARK(BM_RunHexadecimalTenMillion)->Unit(benchmark::kMillisecond)->Iteration
 // between two turns of its event loop while Start Calculating runs, seen by a
 // zero timer that fires at every turn. Run it under Xvfb (QT_QPA_PLATFORM=xcb)
 // for the painting of a real screen; offscreen by default.
-class NoDialogs : public Dialogs {
-  public:
-    void message(const QString&, const QString&, MessageIcon) override {}
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    QStringList openFiles(const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&) override { return {}; }
-};
-
 void BM_WindowRunTenMillion(benchmark::State& state) {
     const QTemporaryDir store;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, store.path());
-    NoDialogs dialogs;
+    QuietDialogs dialogs;
     Form1Setup setup;
     setup.dialogs = &dialogs;
     setup.programFolder = store.path();

@@ -11,6 +11,7 @@
 
 #include "input/ListFileLoading.h"
 #include "input/NumberListModel.h"
+#include "support/QuietPorts.h"
 
 // Loading big number list files of a million and of ten million lines,
 // decimal and hexadecimal of 16 digits, lines no base takes, and a sparse file
@@ -18,34 +19,8 @@
 namespace {
 
 using quillora::Base;
-
-class SilentDialogs : public quillora::Dialogs {
-  public:
-    void message(const QString&, const QString&, quillora::MessageIcon) override {}
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    QStringList openFiles(const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&) override { return {}; }
-};
-
-// The longest stretch between two turns of the event loop, the first from the load's start.
-class GapPump : public quillora::EventPump {
-  public:
-    using Clock = std::chrono::steady_clock;
-    void start() {
-        last_ = Clock::now();
-        longest_ = {};
-    }
-    void processEvents() override {
-        const Clock::time_point now = Clock::now();
-        longest_ = std::max(longest_, now - last_);
-        last_ = now;
-    }
-    double longestMs() const { return std::chrono::duration<double, std::milli>(longest_).count(); }
-
-  private:
-    Clock::time_point last_;
-    Clock::duration longest_{};
-};
+using quillora::testing::GapPump;
+using quillora::testing::QuietDialogs;
 
 constexpr int kMillion = 1'000'000;
 
@@ -80,7 +55,7 @@ void LoadLines(benchmark::State& state, Base base, int lines, const char* name =
     const QTemporaryDir dir;
     const QString path = WriteListFile(dir, name, base, lines);
     const int expected = accepted ? lines : 0;
-    SilentDialogs dialogs;
+    QuietDialogs dialogs;
     std::size_t bytesPerEntry = 0;
     for (auto _ : state) {
         quillora::NumberListModel list;
@@ -124,7 +99,7 @@ void BM_LoadSparseTwoGigabyteFile(benchmark::State& state) {
             return;
         }
     }
-    SilentDialogs dialogs;
+    QuietDialogs dialogs;
     GapPump pump;
     quillora::ListLoadOptions options;
     options.pump = &pump;

@@ -10,6 +10,8 @@ RUN_PACKAGES=(libreoffice-calc libreoffice-dev)
 PACKAGING_PACKAGES=(libreoffice-dev dpkg-dev file)
 # What the tests and benchmarks need on top.
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth clang libclang-rt-14-dev
+               # the formatting check (scripts/check-format.sh)
+               clang-format-14
                libreoffice-calc libreoffice-dev imagemagick
                # the real-desktop check: a real paste (xclip) and a real drop (xdotool) under Xvfb
                xdotool xclip

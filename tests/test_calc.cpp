@@ -1,5 +1,4 @@
 #include <chrono>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,13 +9,7 @@
 #include "calc/CalculationRun.h"
 #include "calc/ResultsTableModel.h"
 #include "support/FakePorts.h"
-
-// Readable QString values in failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
+#include "support/QStringPrinting.h"
 
 using namespace quillora;
 using namespace quillora::testing;
