@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
-scripts/build.sh default quillora
-exec build/app/quillora "$@"
+scripts/build.sh run quillora
+exec build-run/app/quillora "$@"
