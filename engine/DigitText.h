@@ -25,6 +25,9 @@ constexpr char DigitChar(unsigned v) {
 constexpr bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
+constexpr bool IsHexDigit(char c) {
+    return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
 constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }

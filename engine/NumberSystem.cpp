@@ -179,25 +179,4 @@ std::string DigitToChar(double v) {
     return std::string(1, detail::DigitChar(static_cast<unsigned>(std::nearbyint(v))));
 }
 
-namespace {
-
-bool NumericWithin(std::string_view s, std::string_view allowed) {
-    if (!IsNumeric(s) || s.empty())
-        return false;
-    for (char c : s) {
-        if (allowed.find(detail::UpperAscii(c)) == std::string_view::npos)
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool IsOctalText(std::string_view s) {
-    return NumericWithin(s, "01234567.-");
-}
-bool IsBinaryText(std::string_view s) {
-    return NumericWithin(s, "01.-");
-}
-
 }  // namespace quillora

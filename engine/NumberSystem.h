@@ -20,8 +20,5 @@ std::string DecimalToBase(std::string_view d, std::string_view base);
 double CharToDigit(char c);
 // 0-35 give "0"-"9", "A"-"Z"; above 35 the empty text.
 std::string DigitToChar(double v);
-// The numeric test, then only "01234567.-" (octal) or "01.-" (binary).
-bool IsOctalText(std::string_view s);
-bool IsBinaryText(std::string_view s);
 
 }  // namespace quillora

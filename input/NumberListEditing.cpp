@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "engine/NumberText.h"
+#include "engine/EntryValidation.h"
 
 namespace quillora {
 

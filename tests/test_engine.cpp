@@ -14,6 +14,7 @@
 
 #include "engine/Calculations.h"
 #include "engine/EngineError.h"
+#include "engine/EntryValidation.h"
 #include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
 #include "engine/PowerOfTwoReading.h"
