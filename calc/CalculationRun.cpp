@@ -194,7 +194,7 @@ class Run {
         steps_(206, [&] { c_.results.clear(); });
         for (Base base : kAllBases) {
             steps_(RowLabelsOf(base).row, [&] {
-                const int row = c_.results.addRow(BaseName(base));
+                const int row = c_.results.addRow(base);
                 const auto& cells = texts.at(static_cast<std::size_t>(base));
                 for (std::size_t k = 0; k < cells.size(); ++k) {
                     c_.results.setCell(row, static_cast<int>(k) + 1, cells.at(k));

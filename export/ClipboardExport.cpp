@@ -46,7 +46,7 @@ QString ClipboardText(const ResultsTableModel& table, EventPump& pump, Steps& st
 
     QString text;
     const int rows = table.count();
-    for (int r = 1; r <= rows; ++r) {
+    for (int r = 0; r < rows; ++r) {
         step(116, [&] { pump.processEvents(); });
         bool ticked = false;
         step(118, [&] { ticked = IsTicked(table, r); });

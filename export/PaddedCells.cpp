@@ -18,13 +18,13 @@ std::vector<int> ColumnWidths(const ResultsTableModel& table, EventPump& pump, S
                               WidthSteps labels) {
     std::vector<int> widths;
     const int columns = ColumnCount(table);
-    for (int c = 1; c <= columns; ++c) {
+    for (int c = 0; c < columns; ++c) {
         int width = 0;
         if (labels.header != 0) {
             step(labels.header, [&] { width = std::max(width, Length(HeaderText(table, c))); });
         }
         const int rows = table.count();
-        for (int r = 1; r <= rows; ++r) {
+        for (int r = 0; r < rows; ++r) {
             step(labels.yield, [&] { pump.processEvents(); });
             step(labels.cell, [&] { width = std::max(width, Length(CellText(table, r, c))); });
         }
@@ -37,11 +37,11 @@ void AppendPaddedCells(QString& line, const std::vector<int>& widths,
                        const std::function<QString(int column)>& cellText, EventPump& pump,
                        Steps& step, CellSteps labels) {
     const int columns = static_cast<int>(widths.size());
-    for (int c = 1; c <= columns; ++c) {
+    for (int c = 0; c < columns; ++c) {
         step(labels.yield, [&] { pump.processEvents(); });
         step(labels.cell, [&] {
             const QString cell = cellText(c);
-            const int width = widths.at(static_cast<std::size_t>(c - 1));
+            const int width = widths.at(static_cast<std::size_t>(c));
             line += cell;
             if (width > cell.size()) {
                 line += QString(width - Length(cell), QLatin1Char(' '));

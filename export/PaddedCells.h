@@ -10,8 +10,8 @@
 #include "engine/StepReport.h"
 
 // The padded cells the text file and the clipboard both write: every column as
-// wide as its longest text, each cell followed by a TAB. Columns and rows count
-// from 1, as the table's readers do.
+// wide as its longest text, each cell followed by a TAB. Rows and columns count
+// as the results table counts them.
 namespace quillora {
 
 // The step labels of measuring the widths. header 0 leaves the headers out of

@@ -53,7 +53,7 @@ void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& f
     }
 
     const int rows = table.count();
-    for (int r = 1; r <= rows; ++r) {
+    for (int r = 0; r < rows; ++r) {
         step(146, [&] { pump.processEvents(); });
         line.clear();
         bool ticked = false;
@@ -65,7 +65,7 @@ void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& f
                           {.yield = 150, .cell = 152});
         if (progress != nullptr) {
             step(154, [&] { pump.processEvents(); });
-            step(156, [&] { progress->setValue(100.0 * r / rows); });
+            step(156, [&] { progress->setValue(100.0 * (r + 1) / rows); });
             step(158, [&] { pump.processEvents(); });
         }
         step(160, [&] { file.writeLine(line); });
