@@ -27,7 +27,7 @@ WorkingValue ReadWorkingValue(std::string_view entry, Base base) {
             ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(base)))) {
         return WorkingValue::Capture([&] { return *quick; });
     }
-    const std::string decimal = ConvertNumber(entry, RadixText(base), "10");
+    const std::string decimal = ConvertNumber(entry, static_cast<unsigned>(Radix(base)), 10);
     return WorkingValue::Capture([&] { return TextToNumber(decimal); });
 }
 

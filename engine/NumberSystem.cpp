@@ -122,6 +122,12 @@ std::string ConvertNumber(std::string_view value, std::string_view fromBase,
                           std::string_view toBase) {
     const unsigned from = detail::ParseBase(fromBase);
     const unsigned to = detail::ParseBase(toBase);
+    return ConvertNumber(value, from, to);
+}
+
+std::string ConvertNumber(std::string_view value, unsigned fromBase, unsigned toBase) {
+    const unsigned from = detail::RequireBase(fromBase);
+    const unsigned to = detail::RequireBase(toBase);
     std::string_view s = detail::TrimBlanks(value);
     bool negative = false;
     if (!s.empty() && (s.front() == '-' || s.front() == '+')) {

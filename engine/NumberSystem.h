@@ -12,6 +12,9 @@ namespace quillora {
 // beyond the double range.
 std::string ConvertNumber(std::string_view value, std::string_view fromBase,
                           std::string_view toBase);
+// The same for callers that hold the bases as whole numbers (2 to 36, failing
+// as the texts would otherwise): nothing is written out as text to be read back.
+std::string ConvertNumber(std::string_view value, unsigned fromBase, unsigned toBase);
 // Decimal digit string of the unsigned digit text s.
 std::string BaseToDecimal(std::string_view s, std::string_view base);
 // Digit text of the decimal digit string d in base (upper-case letters).
