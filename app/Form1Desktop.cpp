@@ -219,10 +219,9 @@ void Form1::ListView1_Copy() {
 void Form1::ListView2_Copy() {
     QStringList lines;
     for (int row : SelectedRows(*listView2_)) {
-        const ResultRow& result = results_->row(row);
-        QStringList cells{result.base};
-        for (const QString& cell : result.cells) {
-            cells << cell;
+        QStringList cells;
+        for (int column = 0; column < ResultsTableModel::kColumnCount; ++column) {
+            cells << results_->text(row, column);
         }
         lines << cells.join(QLatin1Char('\t'));
     }

@@ -9,9 +9,6 @@
 #include "calc/FourOperations.h"
 #include "calc/ResultText.h"
 #include "calc/YieldPacer.h"
-#include "engine/NumberSystem.h"
-#include "engine/NumberText.h"
-#include "engine/PowerOfTwoReading.h"
 
 namespace quillora {
 
@@ -153,18 +150,8 @@ class Run {
             return;  // no base to read the entry in: it is left out of all four results
         }
         WorkingValue x;
-        steps_(LabelsOf(*base).working, [&] {
-            const std::string_view entry = RequireEntry(c_.list, i);
-            if (*base == Base::Decimal) {
-                x = WorkingValue::Capture([&] { return TextToNumber(entry); });
-            } else if (const auto quick =
-                           ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(*base)))) {
-                x = WorkingValue::Capture([&] { return *quick; });
-            } else {
-                const std::string decimal = ConvertNumber(entry, RadixText(*base), "10");
-                x = WorkingValue::Capture([&] { return TextToNumber(decimal); });
-            }
-        });
+        steps_(LabelsOf(*base).working,
+               [&] { x = ReadWorkingValue(RequireEntry(c_.list, i), *base); });
         if (!x.present()) {
             return;  // its conversion failed and was reported: left out of all four results
         }
@@ -207,7 +194,7 @@ class Run {
         steps_(206, [&] { c_.results.clear(); });
         for (Base base : kAllBases) {
             steps_(RowLabelsOf(base).row, [&] {
-                const int row = c_.results.addRow(BaseName(base));
+                const int row = c_.results.addRow(base);
                 const auto& cells = texts.at(static_cast<std::size_t>(base));
                 for (std::size_t k = 0; k < cells.size(); ++k) {
                     c_.results.setCell(row, static_cast<int>(k) + 1, cells.at(k));

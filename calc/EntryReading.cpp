@@ -1,6 +1,7 @@
 #include "calc/EntryReading.h"
 
 #include <optional>
+#include <string>
 
 #include "engine/EngineError.h"
 #include "engine/NumberSystem.h"
@@ -16,17 +17,22 @@ std::string_view RequireEntry(const NumberSource& list, long long position) {
     return list.entry(static_cast<int>(position - 1));
 }
 
-double ReadEntry(std::string_view entry, Base base) {
+WorkingValue ReadWorkingValue(std::string_view entry, Base base) {
     if (base == Base::Decimal) {
-        return TextToNumber(entry);
+        return WorkingValue::Capture([&] { return TextToNumber(entry); });
     }
     // Straight from the digits for what the list holds; the rest (digits beyond the base,
     // stray characters) keeps the way through decimal text, which reads those its own way.
     if (const std::optional<double> quick =
             ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(base)))) {
-        return *quick;
+        return WorkingValue::Capture([&] { return *quick; });
     }
-    return TextToNumber(ConvertNumber(entry, RadixText(base), "10"));
+    const std::string decimal = ConvertNumber(entry, static_cast<unsigned>(Radix(base)), 10);
+    return WorkingValue::Capture([&] { return TextToNumber(decimal); });
+}
+
+double ReadEntry(std::string_view entry, Base base) {
+    return ReadWorkingValue(entry, base).value();
 }
 
 }  // namespace quillora

@@ -14,11 +14,6 @@ namespace quillora {
 // list no longer holds that many entries (it may shrink while the run yields).
 std::string_view RequireEntry(const NumberSource& list, long long position);
 
-// The entry written in base, as the double nearest to the exact decimal text
-// that ConvertNumber gives for it: every entry at full double precision, none
-// rounded through a 15-digit text on the way.
-double ReadEntry(std::string_view entry, Base base);
-
 // The value every fold step of one entry reads. Reading the same text again
 // would give the same value or the same failure, so it is read once and each
 // step that uses it sees that outcome again, failures included.
@@ -53,5 +48,16 @@ class WorkingValue {
     double value_ = 0;
     std::exception_ptr failure_;
 };
+
+// The entry written in base, as the double nearest to the exact decimal text
+// that ConvertNumber gives for it: every entry at full double precision, none
+// rounded through a 15-digit text on the way.
+double ReadEntry(std::string_view entry, Base base);
+
+// ReadEntry in two stages, as the run's loop needs them: a failure to turn the
+// entry into decimal text is thrown here (the loop's working step reports it and
+// leaves the entry out), while a failure to read that text as a double is kept
+// in the value for every fold step to report.
+WorkingValue ReadWorkingValue(std::string_view entry, Base base);
 
 }  // namespace quillora

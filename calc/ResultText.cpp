@@ -13,7 +13,7 @@ QString ResultText(double value, Base base) {
     if (base == Base::Decimal || !std::isfinite(value)) {
         return QString::fromStdString(decimal);
     }
-    return QString::fromStdString(ConvertNumber(decimal, "10", RadixText(base)));
+    return QString::fromStdString(ConvertNumber(decimal, 10, static_cast<unsigned>(Radix(base))));
 }
 
 }  // namespace quillora

@@ -20,18 +20,40 @@ QString ResultsTableModel::headerText(int column) const {
     return headers_.at(static_cast<std::size_t>(column));
 }
 
+namespace {
+
+std::optional<Base> BaseNamed(const QString& name) {
+    for (Base base : kAllBases) {
+        if (name == BaseName(base)) {
+            return base;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+QString ResultsTableModel::text(int rowIndex, int column) const {
+    const ResultRow& r = row(rowIndex);
+    return column == 0 ? r.base : r.cells.at(static_cast<std::size_t>(column - 1));
+}
+
+int ResultsTableModel::addRow(Base base) {
+    return addRow(BaseName(base));
+}
+
 int ResultsTableModel::addRow(const QString& base) {
     const int index = count();
     beginInsertRows({}, index, index);
-    rows_.push_back(ResultRow{base, {}, false});
+    rows_.push_back(ResultRow{base, {}, false, BaseNamed(base)});
     endInsertRows();
     return index;
 }
 
-void ResultsTableModel::setCell(int rowIndex, int cell, const QString& text) {
-    rows_.at(static_cast<std::size_t>(rowIndex)).cells.at(static_cast<std::size_t>(cell - 1)) =
+void ResultsTableModel::setCell(int rowIndex, int column, const QString& text) {
+    rows_.at(static_cast<std::size_t>(rowIndex)).cells.at(static_cast<std::size_t>(column - 1)) =
         text;
-    const QModelIndex changed = index(rowIndex, cell);
+    const QModelIndex changed = index(rowIndex, column);
     emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
@@ -81,13 +103,11 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count()) {
         return {};
     }
-    const ResultRow& r = row(index.row());
     if (role == Qt::DisplayRole) {
-        return index.column() == 0 ? r.base
-                                   : r.cells.at(static_cast<std::size_t>(index.column() - 1));
+        return text(index.row(), index.column());
     }
     if (role == Qt::CheckStateRole && index.column() == 0) {
-        return r.checked ? Qt::Checked : Qt::Unchecked;
+        return row(index.row()).checked ? Qt::Checked : Qt::Unchecked;
     }
     return {};
 }

@@ -1,23 +1,30 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
 
+#include "calc/Base.h"
+
 namespace quillora {
 
 // One row of the results table: the base's name and the four results written
 // in that base. Only the user ticks a row; exports take ticked rows only.
 struct ResultRow {
-    QString base;
+    QString base;                  // the text of the Base column
     std::array<QString, 4> cells;  // Addition, Subtraction, Multiplication, Division
     bool checked = false;
+    // The base the results are written in; nothing for a row whose name is no base's.
+    std::optional<Base> writtenIn;
 };
 
 // The results table (ListView2): five columns, a check box in the first.
+// Everything that reads it counts as the model does: rows from 0, columns 0 to
+// 4, column 0 the base's name and columns 1 to 4 the four results.
 class ResultsTableModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -34,11 +41,15 @@ class ResultsTableModel : public QAbstractTableModel {
 
     int count() const { return static_cast<int>(rows_.size()); }
     const ResultRow& row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
+    // The text in a column; fails with std::out_of_range outside the table.
+    QString text(int rowIndex, int column) const;
 
-    // Appends an unticked row with the given text and empty cells; returns its index.
+    // Appends an unticked row with the base's name and empty cells; returns its index.
+    int addRow(Base base);
+    // The same with any text; a row named as a base is written in that base.
     int addRow(const QString& base);
-    // cell runs from 1 to 4, as the results are numbered.
-    void setCell(int rowIndex, int cell, const QString& text);
+    // column runs from 1 to 4, the results' own columns.
+    void setCell(int rowIndex, int column, const QString& text);
     void setChecked(int rowIndex, bool checked);
     void removeRowAt(int rowIndex);
     void clear();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "DecimalBlocks.h"
 #include "DigitText.h"
 #include "EngineError.h"
 #include "NumberText.h"
@@ -16,10 +17,10 @@ namespace {
 
 using detail::RequireDecimalDigits;
 
-// Products are worked in blocks of nine decimal digits: a block product stays below 10^18.
-constexpr std::uint32_t kBlock = 1'000'000'000;
-constexpr std::size_t kBlockDigits = 9;
-using Blocks = std::vector<std::uint32_t>;  // least significant block first
+// Products are worked in blocks of nine decimal digits, least significant block first.
+using detail::Blocks;
+using detail::kBlock;
+using detail::kBlockDigits;
 
 // A power whose result would pass this many digits is refused rather than attempted: a small
 // base and a large exponent would otherwise hold the caller for minutes.
@@ -36,10 +37,7 @@ Blocks ToBlocks(std::string_view s) {
     blocks.reserve(s.size() / kBlockDigits + 1);
     for (std::size_t end = s.size(); end > 0;) {
         const std::size_t begin = end > kBlockDigits ? end - kBlockDigits : 0;
-        std::uint32_t v = 0;
-        for (std::size_t i = begin; i < end; ++i)
-            v = v * 10 + static_cast<std::uint32_t>(s[i] - '0');
-        blocks.push_back(v);
+        blocks.push_back(detail::ReadBlock(s.data() + begin, end - begin));
         end = begin;
     }
     return blocks;
@@ -52,11 +50,10 @@ std::string FromBlocks(const Blocks& blocks) {
     if (top == 0)
         return "0";
     std::string out = std::to_string(blocks[top - 1]);
-    for (std::size_t i = top - 1; i-- > 0;) {
-        const std::string block = std::to_string(blocks[i]);
-        out.append(kBlockDigits - block.size(), '0');
-        out += block;
-    }
+    const std::size_t lead = out.size();
+    out.resize(lead + (top - 1) * kBlockDigits);
+    for (std::size_t i = top - 1, at = lead; i-- > 0; at += kBlockDigits)
+        detail::WriteBlock(out.data() + at, blocks[i], kBlockDigits);
     return out;
 }
 
@@ -74,8 +71,7 @@ Blocks MultiplyBlocks(const Blocks& a, const Blocks& b) {
         acc[i + b.size()] += carry;
     }
     Blocks out(acc.begin(), acc.end());
-    while (!out.empty() && out.back() == 0)
-        out.pop_back();
+    detail::DropZeroBlocks(out);
     return out;
 }
 
@@ -107,14 +103,9 @@ std::uint64_t DivideBlocks(std::string_view p, std::uint32_t d, std::string* quo
         width = kBlockDigits;
     char buffer[kBlockDigits];
     for (; begin < p.size(); begin += width, width = kBlockDigits) {
-        std::uint64_t block = 0;
-        for (std::size_t i = begin; i < begin + width; ++i)
-            block = block * 10 + static_cast<std::uint64_t>(p[i] - '0');
-        r = r * kBlock + block;
+        r = r * kBlock + detail::ReadBlock(p.data() + begin, width);
         if (quotient != nullptr) {
-            std::uint64_t q = r / d;
-            for (std::size_t i = width; i-- > 0; q /= 10)
-                buffer[i] = static_cast<char>('0' + q % 10);
+            detail::WriteBlock(buffer, r / d, width);
             quotient->append(buffer, width);
         }
         r %= d;

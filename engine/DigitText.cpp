@@ -21,11 +21,15 @@ unsigned ParseBase(std::string_view base) {
             throw TypeMismatchError();
         value = value * 10 + static_cast<unsigned>(c - '0');
     }
-    if (value == 0)
+    return RequireBase(value);
+}
+
+unsigned RequireBase(unsigned base) {
+    if (base == 0)
         throw DivisionByZeroError();
-    if (value < 2 || value > 36)
+    if (base < 2 || base > 36)
         throw TypeMismatchError();
-    return value;
+    return base;
 }
 
 void RequireDecimalDigits(std::string_view s) {

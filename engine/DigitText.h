@@ -25,6 +25,9 @@ constexpr char DigitChar(unsigned v) {
 constexpr bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
+constexpr bool IsHexDigit(char c) {
+    return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
 constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -36,6 +39,8 @@ std::string_view TrimBlanks(std::string_view s);
 // A base handed over as decimal text: 2 to 36. "0" fails with "Division by zero" (it is a
 // divisor), anything else outside that range with "Type mismatch".
 unsigned ParseBase(std::string_view base);
+// The same test for a base already held as a number.
+unsigned RequireBase(unsigned base);
 // Throws "Type mismatch" unless every character is a decimal digit.
 void RequireDecimalDigits(std::string_view s);
 // s without leading characters whose digit value is zero ("0", and stray characters).

@@ -1,24 +1,25 @@
 #include "FractionDigits.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "DecimalBlocks.h"
 #include "DigitText.h"
 
 namespace quillora::detail {
 namespace {
 
-// Fraction digits are worked nine decimal digits per word, and several target or source
-// digits per step: a word times a step factor (at most 2^32) stays within 64 bits.
-constexpr std::uint64_t kBlock = 1'000'000'000;
-constexpr std::size_t kBlockDigits = 9;
+// Fraction digits are worked nine decimal digits per block, first block first, and several
+// target or source digits per step: a block times a step factor (at most 2^32) stays within
+// 64 bits.
 
 // A value below some small whole number: its whole part and its exact decimal fraction.
 struct DecimalFraction {
     std::uint64_t whole = 0;
-    std::vector<std::uint32_t> blocks;  // nine fraction digits each, no zero block at the end
+    Blocks blocks;  // nine fraction digits each, no zero block at the end
     bool exact = true;
 };
 
@@ -45,17 +46,16 @@ bool EndsInDecimal(unsigned base) {
     return base == 1;
 }
 
-void DropZeroBlocks(std::vector<std::uint32_t>& blocks) {
-    while (!blocks.empty() && blocks.back() == 0)
-        blocks.pop_back();
-}
-
 DecimalFraction PlainDecimal(std::string_view digits) {
     DecimalFraction x;
     x.blocks.assign((digits.size() + kBlockDigits - 1) / kBlockDigits, 0);
-    for (std::size_t i = 0; i < x.blocks.size() * kBlockDigits; ++i) {
-        const std::uint32_t d = i < digits.size() ? static_cast<std::uint32_t>(digits[i] - '0') : 0;
-        x.blocks[i / kBlockDigits] = x.blocks[i / kBlockDigits] * 10 + d;
+    for (std::size_t b = 0; b < x.blocks.size(); ++b) {
+        // The last block's digits stand at its front, zeros after them.
+        const std::size_t count = std::min(kBlockDigits, digits.size() - b * kBlockDigits);
+        std::uint32_t v = ReadBlock(digits.data() + b * kBlockDigits, count);
+        for (std::size_t i = count; i < kBlockDigits; ++i)
+            v *= 10;
+        x.blocks[b] = v;
     }
     DropZeroBlocks(x.blocks);
     return x;
@@ -127,7 +127,7 @@ void AddToWhole(std::string& digits, unsigned base, std::uint64_t add) {
 }
 
 // Multiplies the fraction by factor and returns the whole part that moves out of it.
-std::uint64_t TakeWhole(std::vector<std::uint32_t>& blocks, std::uint64_t factor) {
+std::uint64_t TakeWhole(Blocks& blocks, std::uint64_t factor) {
     std::uint64_t carry = 0;
     for (std::size_t i = blocks.size(); i-- > 0;) {
         const std::uint64_t cur = blocks[i] * factor + carry;
@@ -138,14 +138,10 @@ std::uint64_t TakeWhole(std::vector<std::uint32_t>& blocks, std::uint64_t factor
     return carry;
 }
 
-std::string DecimalDigits(const std::vector<std::uint32_t>& blocks) {
-    std::string out;
-    for (std::uint32_t block : blocks) {
-        char digits[kBlockDigits];
-        for (std::size_t i = kBlockDigits; i-- > 0; block /= 10)
-            digits[i] = static_cast<char>('0' + block % 10);
-        out.append(digits, kBlockDigits);
-    }
+std::string DecimalDigits(const Blocks& blocks) {
+    std::string out(blocks.size() * kBlockDigits, '0');
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+        WriteBlock(out.data() + b * kBlockDigits, blocks[b], kBlockDigits);
     return out;
 }
 
@@ -157,8 +153,7 @@ std::string RoundedDigits(std::string& whole, DecimalFraction& x, unsigned to) {
     if (significant == 0 && !x.blocks.empty()) {
         // Leading zero digits, a step at a time, until a step would hold a nonzero digit.
         const Step step = StepFor(to);
-        for (std::vector<std::uint32_t> trial = x.blocks; TakeWhole(trial, step.factor) == 0;
-             trial = x.blocks) {
+        for (Blocks trial = x.blocks; TakeWhole(trial, step.factor) == 0; trial = x.blocks) {
             out.append(step.digits, '0');
             x.blocks = trial;
         }

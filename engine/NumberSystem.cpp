@@ -122,6 +122,12 @@ std::string ConvertNumber(std::string_view value, std::string_view fromBase,
                           std::string_view toBase) {
     const unsigned from = detail::ParseBase(fromBase);
     const unsigned to = detail::ParseBase(toBase);
+    return ConvertNumber(value, from, to);
+}
+
+std::string ConvertNumber(std::string_view value, unsigned fromBase, unsigned toBase) {
+    const unsigned from = detail::RequireBase(fromBase);
+    const unsigned to = detail::RequireBase(toBase);
     std::string_view s = detail::TrimBlanks(value);
     bool negative = false;
     if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
@@ -177,27 +183,6 @@ std::string DigitToChar(double v) {
     if (v < 10)
         return NumberToText(v);
     return std::string(1, detail::DigitChar(static_cast<unsigned>(std::nearbyint(v))));
-}
-
-namespace {
-
-bool NumericWithin(std::string_view s, std::string_view allowed) {
-    if (!IsNumeric(s) || s.empty())
-        return false;
-    for (char c : s) {
-        if (allowed.find(detail::UpperAscii(c)) == std::string_view::npos)
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool IsOctalText(std::string_view s) {
-    return NumericWithin(s, "01234567.-");
-}
-bool IsBinaryText(std::string_view s) {
-    return NumericWithin(s, "01.-");
 }
 
 }  // namespace quillora

@@ -12,6 +12,9 @@ namespace quillora {
 // beyond the double range.
 std::string ConvertNumber(std::string_view value, std::string_view fromBase,
                           std::string_view toBase);
+// The same for callers that hold the bases as whole numbers (2 to 36, failing
+// as the texts would otherwise): nothing is written out as text to be read back.
+std::string ConvertNumber(std::string_view value, unsigned fromBase, unsigned toBase);
 // Decimal digit string of the unsigned digit text s.
 std::string BaseToDecimal(std::string_view s, std::string_view base);
 // Digit text of the decimal digit string d in base (upper-case letters).
@@ -20,8 +23,5 @@ std::string DecimalToBase(std::string_view d, std::string_view base);
 double CharToDigit(char c);
 // 0-35 give "0"-"9", "A"-"Z"; above 35 the empty text.
 std::string DigitToChar(double v);
-// The numeric test, then only "01234567.-" (octal) or "01.-" (binary).
-bool IsOctalText(std::string_view s);
-bool IsBinaryText(std::string_view s);
 
 }  // namespace quillora

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "export/ClipboardHtml.h"
+#include "export/PaddedCells.h"
 #include "export/TableCells.h"
 
 namespace quillora {
@@ -40,40 +41,20 @@ bool SetClipboardTextWithRetry(ClipboardPort& clipboard, const QString& text, co
 }
 
 QString ClipboardText(const ResultsTableModel& table, EventPump& pump, Steps& step) {
-    std::vector<int> widths;
-    const int columns = ColumnCount(table);
-    for (int c = 1; c <= columns; ++c) {
-        int width = 0;
-        const int rows = table.count();
-        for (int r = 1; r <= rows; ++r) {
-            step(106, [&] { pump.processEvents(); });
-            step(108,
-                 [&] { width = std::max(width, static_cast<int>(CellText(table, r, c).size())); });
-        }
-        widths.push_back(width);
-    }
+    const std::vector<int> widths =
+        ColumnWidths(table, pump, step, {.header = 0, .yield = 106, .cell = 108});
 
     QString text;
     const int rows = table.count();
-    for (int r = 1; r <= rows; ++r) {
+    for (int r = 0; r < rows; ++r) {
         step(116, [&] { pump.processEvents(); });
         bool ticked = false;
         step(118, [&] { ticked = IsTicked(table, r); });
         if (!ticked) {
             continue;
         }
-        for (int c = 1; c <= columns; ++c) {
-            step(120, [&] { pump.processEvents(); });
-            step(122, [&] {
-                const QString cell = CellText(table, r, c);
-                text += cell;
-                if (widths.at(c - 1) > cell.size()) {
-                    text +=
-                        QString(widths.at(c - 1) - static_cast<int>(cell.size()), QLatin1Char(' '));
-                }
-                text += QLatin1Char('\t');
-            });
-        }
+        AppendPaddedCells(text, widths, [&](int c) { return CellText(table, r, c); }, pump, step,
+                          {.yield = 120, .cell = 122});
         text.chop(1);
         // Spaces only: a TAB before an empty last cell stays.
         while (text.endsWith(QLatin1Char(' '))) {

@@ -44,9 +44,10 @@ QString ClipboardHtml(const ResultsTableModel& table) {
         if (!row.checked) {
             continue;
         }
-        html += QStringLiteral("<tr>") + TextCell(row.base);
-        const bool decimal = row.base == QStringLiteral("Decimal");
-        for (const QString& cell : row.cells) {
+        html += QStringLiteral("<tr>") + TextCell(table.text(r, 0));
+        const bool decimal = row.writtenIn == Base::Decimal;
+        for (int c = 1; c < ResultsTableModel::kColumnCount; ++c) {
+            const QString cell = table.text(r, c);
             const std::optional<double> number = decimal ? DecimalNumber(cell) : std::nullopt;
             html += number ? NumberCell(cell, *number) : TextCell(cell);
         }

@@ -1,5 +1,6 @@
 #include "export/SpreadsheetExport.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "export/TableCells.h"
@@ -10,9 +11,14 @@ namespace {
 
 // Only the Decimal row's digits are decimal numbers; hexadecimal, octal and
 // binary digits read as numbers would mean something else.
-CellReading ReadingFor(const QString& rowText, int column) {
-    return column >= 2 && rowText == QStringLiteral("Decimal") ? CellReading::NumberIfNumeric
-                                                               : CellReading::Text;
+CellReading ReadingFor(std::optional<Base> writtenIn, int column) {
+    return column >= 1 && writtenIn == Base::Decimal ? CellReading::NumberIfNumeric
+                                                     : CellReading::Text;
+}
+
+// The sheet counts its rows and columns from 1, the header in its first row.
+int SheetColumn(int column) {
+    return column + 1;
 }
 
 }  // namespace
@@ -62,39 +68,41 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
     call(118, [](Spreadsheet& s) { s.useActiveSheet(); });
 
     const int columns = ColumnCount(table);
-    for (int k = 1; k <= columns; ++k) {
+    for (int k = 0; k < columns; ++k) {
         step(124, [&] { context.pump.processEvents(); });
         QString header;
         step(126, [&] { header = HeaderText(table, k); });
-        call(126, [&](Spreadsheet& s) { s.setCellText(1, k, header, CellReading::Text); });
-        call(130, [&](Spreadsheet& s) { s.autoFitColumn(k); });
+        call(126,
+             [&](Spreadsheet& s) { s.setCellText(1, SheetColumn(k), header, CellReading::Text); });
+        call(130, [&](Spreadsheet& s) { s.autoFitColumn(SheetColumn(k)); });
     }
 
     int sheetRow = 2;
     const int rows = table.count();
-    for (int r = 1; r <= rows; ++r, ++sheetRow) {
+    for (int r = 0; r < rows; ++r, ++sheetRow) {
         step(138, [&] { context.pump.processEvents(); });
         bool ticked = false;
         step(140, [&] { ticked = IsTicked(table, r); });
         if (!ticked) {
             continue;
         }
-        for (int k = 1; k <= columns; ++k) {
+        for (int k = 0; k < columns; ++k) {
             step(146, [&] { context.pump.processEvents(); });
             QString text;
-            QString rowText;
+            std::optional<Base> writtenIn;
             const bool read = step(148, [&] {
                 text = CellText(table, r, k);
-                rowText = CellText(table, r, 1);
+                writtenIn = WrittenIn(table, r);
             });
             if (!read) {
                 continue;
             }
-            if (k >= 2) {
+            if (k >= 1) {
                 text.remove(QLatin1Char('='));
             }
-            call(148,
-                 [&](Spreadsheet& s) { s.setCellText(sheetRow, k, text, ReadingFor(rowText, k)); });
+            call(148, [&](Spreadsheet& s) {
+                s.setCellText(sheetRow, SheetColumn(k), text, ReadingFor(writtenIn, k));
+            });
         }
     }
 

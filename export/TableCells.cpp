@@ -7,10 +7,16 @@ namespace quillora {
 namespace {
 
 const ResultRow& RowAt(const ResultsTableModel& table, int row) {
-    if (row < 1 || row > table.count()) {
+    if (row < 0 || row >= table.count()) {
         throw std::out_of_range("Index out of bounds");
     }
-    return table.row(row - 1);
+    return table.row(row);
+}
+
+void RequireColumn(const ResultsTableModel& table, int column) {
+    if (column < 0 || column >= ColumnCount(table)) {
+        throw std::out_of_range("Index out of bounds");
+    }
 }
 
 }  // namespace
@@ -20,25 +26,22 @@ int ColumnCount(const ResultsTableModel&) {
 }
 
 QString HeaderText(const ResultsTableModel& table, int column) {
-    if (column < 1 || column > ColumnCount(table)) {
-        throw std::out_of_range("Index out of bounds");
-    }
-    return table.headerText(column - 1);
+    RequireColumn(table, column);
+    return table.headerText(column);
 }
 
 QString CellText(const ResultsTableModel& table, int row, int column) {
-    const ResultRow& found = RowAt(table, row);
-    if (column == 1) {
-        return found.base;
-    }
-    if (column < 1 || column > ColumnCount(table)) {
-        throw std::out_of_range("Index out of bounds");
-    }
-    return found.cells.at(static_cast<std::size_t>(column - 2));
+    RowAt(table, row);
+    RequireColumn(table, column);
+    return table.text(row, column);
 }
 
 bool IsTicked(const ResultsTableModel& table, int row) {
     return RowAt(table, row).checked;
+}
+
+std::optional<Base> WrittenIn(const ResultsTableModel& table, int row) {
+    return RowAt(table, row).writtenIn;
 }
 
 }  // namespace quillora

@@ -1,19 +1,24 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
+#include "calc/Base.h"
 #include "calc/ResultsTableModel.h"
 
-// The results table as the exports read it: columns and rows counted from 1,
-// read live. The table may change under an export while it yields, so a row
-// that has gone fails the read instead of reading something else.
+// The results table as the exports read it: rows and columns counted as the
+// model counts them, read live. The table may change under an export while it
+// yields, so a row that has gone fails the read instead of reading something else.
 namespace quillora {
 
 int ColumnCount(const ResultsTableModel& table);
 QString HeaderText(const ResultsTableModel& table, int column);
-// The row's base name for column 1, its sub-item column - 1 after that.
+// The row's base name in column 0, its results in columns 1 to 4.
 // Fails with "Index out of bounds" for a row or column that is not there.
 QString CellText(const ResultsTableModel& table, int row, int column);
 bool IsTicked(const ResultsTableModel& table, int row);
+// The base the row's results are written in, if its name is a base's.
+std::optional<Base> WrittenIn(const ResultsTableModel& table, int row);
 
 }  // namespace quillora

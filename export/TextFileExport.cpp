@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "export/PaddedCells.h"
 #include "export/TableCells.h"
 #include "export/TextFileStream.h"
 
@@ -14,19 +15,6 @@ QString FileNameFromPath(const QString& path) {
     const qsizetype last = std::max(slash, backslash);
     return last < 0 ? path : path.mid(last + 1);
 }
-
-namespace {
-
-// The cell, its padding up to the width, and the TAB that ends every cell.
-void AppendPadded(QString& line, const QString& cell, int width) {
-    line += cell;
-    if (width > cell.size()) {
-        line += QString(width - static_cast<int>(cell.size()), QLatin1Char(' '));
-    }
-    line += QLatin1Char('\t');
-}
-
-}  // namespace
 
 void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& fileName,
                                 ProgressPort* progress, EventPump& pump, FailureReport& report) {
@@ -45,19 +33,8 @@ void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& f
 
     // Widths count the headers and every row, ticked or not, so all lines of
     // one file have the same length.
-    std::vector<int> widths;
-    const int columns = ColumnCount(table);
-    for (int c = 1; c <= columns; ++c) {
-        int width = 0;
-        step(110, [&] { width = std::max(width, static_cast<int>(HeaderText(table, c).size())); });
-        const int rows = table.count();
-        for (int r = 1; r <= rows; ++r) {
-            step(112, [&] { pump.processEvents(); });
-            step(114,
-                 [&] { width = std::max(width, static_cast<int>(CellText(table, r, c).size())); });
-        }
-        widths.push_back(width);
-    }
+    const std::vector<int> widths =
+        ColumnWidths(table, pump, step, {.header = 110, .yield = 112, .cell = 114});
 
     if (progress != nullptr) {
         showProgress(118, 10);
@@ -67,10 +44,8 @@ void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& f
     TextFileStream file;
     step(128, [&] { file.create(fileName); });
 
-    for (int c = 1; c <= columns; ++c) {
-        step(130, [&] { pump.processEvents(); });
-        step(132, [&] { AppendPadded(line, HeaderText(table, c), widths.at(c - 1)); });
-    }
+    AppendPaddedCells(line, widths, [&](int c) { return HeaderText(table, c); }, pump, step,
+                      {.yield = 130, .cell = 132});
     step(134, [&] { file.writeLine(line); });
 
     if (progress != nullptr) {
@@ -78,7 +53,7 @@ void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& f
     }
 
     const int rows = table.count();
-    for (int r = 1; r <= rows; ++r) {
+    for (int r = 0; r < rows; ++r) {
         step(146, [&] { pump.processEvents(); });
         line.clear();
         bool ticked = false;
@@ -86,13 +61,11 @@ void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& f
         if (!ticked) {
             continue;
         }
-        for (int c = 1; c <= columns; ++c) {
-            step(150, [&] { pump.processEvents(); });
-            step(152, [&] { AppendPadded(line, CellText(table, r, c), widths.at(c - 1)); });
-        }
+        AppendPaddedCells(line, widths, [&](int c) { return CellText(table, r, c); }, pump, step,
+                          {.yield = 150, .cell = 152});
         if (progress != nullptr) {
             step(154, [&] { pump.processEvents(); });
-            step(156, [&] { progress->setValue(100.0 * r / rows); });
+            step(156, [&] { progress->setValue(100.0 * (r + 1) / rows); });
             step(158, [&] { pump.processEvents(); });
         }
         step(160, [&] { file.writeLine(line); });

@@ -21,7 +21,7 @@
 
 #include "calc/Base.h"
 #include "calc/UiPorts.h"
-#include "engine/NumberSystem.h"
+#include "engine/EntryValidation.h"
 #include "engine/NumberText.h"
 #include "fuzz/FuzzCheck.h"
 #include "input/ListFileLoading.h"

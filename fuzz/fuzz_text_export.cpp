@@ -74,9 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         table.setHeaderText(c, cells.at(rows * columns + c));
     }
 
-    auto cell = [&](int r, int c) {
-        return c == 0 ? table.row(r).base : table.row(r).cells.at(static_cast<std::size_t>(c - 1));
-    };
+    auto cell = [&](int r, int c) { return table.text(r, c); };
     std::vector<qsizetype> fileWidths(columns, 0);
     std::vector<qsizetype> clipWidths(columns, 0);
     for (int c = 0; c < columns; ++c) {

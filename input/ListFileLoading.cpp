@@ -11,7 +11,7 @@
 #include <QStringList>
 
 #include "calc/YieldPacer.h"
-#include "engine/NumberText.h"
+#include "engine/EntryValidation.h"
 #include "engine/StepReport.h"
 #include "input/ListFileSplitter.h"
 #include "input/NumberListEditing.h"

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "engine/NumberText.h"
+#include "engine/EntryValidation.h"
 
 namespace quillora {
 
@@ -41,14 +41,28 @@ QStringList Pieces(const QString& answer) {
     return answer.split(QLatin1Char(','), Qt::KeepEmptyParts);
 }
 
-}  // namespace
-
-int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& answer) {
+// The split and then each piece, each run as one stage: a failing piece is
+// reported by its stage and the next piece still gets its turn.
+template <class Stage>
+int AddPieces(NumberListModel& list, std::optional<Base> base, const QString& answer,
+              Stage&& stage) {
+    QStringList pieces;
+    stage(104, [&] { pieces = Pieces(answer); });
     int added = 0;
-    for (const QString& piece : Pieces(answer)) {
-        added += AddPiece(list, base, piece) ? 1 : 0;
+    for (const QString& piece : pieces) {
+        stage(106, [&] { added += AddPiece(list, base, piece) ? 1 : 0; });
     }
     return added;
+}
+
+}  // namespace
+
+int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& answer,
+               Steps* steps) {
+    if (steps != nullptr) {
+        return AddPieces(list, base, answer, *steps);
+    }
+    return AddPieces(list, base, answer, [](int, auto&& stage) { stage(); });
 }
 
 void AddNumbersFromInputBox(const InputContext& context) {
@@ -62,13 +76,7 @@ void AddNumbersFromInputBox(const InputContext& context) {
     if (answer.isEmpty()) {
         return;
     }
-    QStringList pieces;
-    steps(104, [&] { pieces = Pieces(answer); });
-    const std::optional<Base> base = context.flags.currentBase();
-    // A piece that fails to join is reported and the next piece still gets its turn.
-    for (const QString& piece : pieces) {
-        steps(106, [&] { AddPiece(context.list, base, piece); });
-    }
+    AddNumbers(context.list, context.flags.currentBase(), answer, &steps);
 }
 
 bool RemoveSelectedNumber(NumberListModel& list, const PointerPort& pointer, int selectedRow) {

@@ -28,7 +28,10 @@ std::optional<std::string> AcceptEntry(std::string_view entry, std::optional<Bas
 // Splits the answer at every ",", keeping empty pieces, trims each piece of
 // surrounding white space, and appends every piece that passes the base's test
 // (upper-cased for hexadecimal). Returns how many entries were appended.
-int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& answer);
+// With a handler's steps the split is step 104 and each piece step 106: a
+// failing piece is reported there and the next piece still gets its turn.
+int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& answer,
+               Steps* steps = nullptr);
 
 // "Add Number or Numbers" (Form1.PushButton6_Click): asks through the input
 // box and adds the answer. It does not look at the busy pointer: an export's

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -380,6 +381,27 @@ TEST_F(CalculationRunTest, RowRemovalNeedsASelectionAndAnIdlePointer) {
     EXPECT_EQ(results.row(0).base, "Decimal");
     EXPECT_EQ(results.row(1).base, "Octal");
     EXPECT_EQ(results.row(2).base, "Binary");
+}
+
+TEST_F(CalculationRunTest, EachRowKnowsTheBaseItsResultsAreWrittenIn) {
+    run({"1", "2"}, Base::Decimal);
+    for (Base base : kAllBases) {
+        const int r = static_cast<int>(base);
+        EXPECT_EQ(results.row(r).writtenIn, base) << r;
+        EXPECT_EQ(results.text(r, 0), BaseName(base)) << r;
+        EXPECT_EQ(results.text(r, 1), results.row(r).cells[0]) << r;
+        EXPECT_EQ(results.text(r, 4), results.row(r).cells[3]) << r;
+    }
+    EXPECT_THROW(results.text(0, 5), std::out_of_range);
+    EXPECT_THROW(results.text(4, 0), std::out_of_range);
+}
+
+TEST(ResultsTableModel, ARowNamedAsABaseIsWrittenInItAndOtherNamesInNone) {
+    ResultsTableModel table;
+    EXPECT_EQ(table.row(table.addRow(QStringLiteral("Decimal"))).writtenIn, Base::Decimal);
+    EXPECT_EQ(table.row(table.addRow(QStringLiteral("Binary"))).writtenIn, Base::Binary);
+    EXPECT_EQ(table.row(table.addRow(QStringLiteral("decimal"))).writtenIn, std::nullopt);
+    EXPECT_EQ(table.row(table.addRow(QStringLiteral("=Own"))).writtenIn, std::nullopt);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "engine/Calculations.h"
 #include "engine/EngineError.h"
+#include "engine/EntryValidation.h"
 #include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
 #include "engine/PowerOfTwoReading.h"
@@ -247,6 +248,21 @@ TEST(ConvertNumber, BasesAndTextsOutsideTheRules) {
     EXPECT_EQ(DecimalToBase("", "2"), "0");
     EXPECT_EQ(Failure([] { DecimalToBase("12A", "2"); }), "Type mismatch");
     EXPECT_EQ(Failure([] { DecimalToBase("1" + std::string(309, '0'), "2"); }), "Overflow");
+}
+
+TEST(ConvertNumber, WholeNumberBasesGiveWhatTheirTextsGive) {
+    for (const char* value : {"255", "-1.5", "1E+20", "0.1", "zz", " 7 "}) {
+        for (unsigned to : {2u, 8u, 10u, 16u, 36u}) {
+            EXPECT_EQ(ConvertNumber(value, 10u, to), ConvertNumber(value, "10", std::to_string(to)))
+                << value << " to " << to;
+        }
+    }
+    EXPECT_EQ(ConvertNumber("A36", 16u, 10u), "2614");
+    EXPECT_EQ(Failure([] { ConvertNumber("12", 10u, 0u); }), "Division by zero");
+    EXPECT_EQ(Failure([] { ConvertNumber("12", 0u, 10u); }), "Division by zero");
+    for (unsigned base : {1u, 37u}) {
+        EXPECT_EQ(Failure([&] { ConvertNumber("12", base, 10u); }), "Type mismatch") << base;
+    }
 }
 
 TEST(DigitCharacters, ValuesAndCharacters) {
