@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/StepReport.h"
+#include "core/UiPorts.h"
 
 namespace quillora {
 

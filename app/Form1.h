@@ -14,10 +14,10 @@
 #include "app/SettingsStore.h"
 #include "app/SkinFramework.h"
 #include "app/Twips.h"
-#include "calc/Base.h"
 #include "calc/CalculationRun.h"
 #include "calc/ResultsTableModel.h"
-#include "calc/UiPorts.h"
+#include "core/Base.h"
+#include "core/UiPorts.h"
 #include "export/ClipboardExport.h"
 #include "export/ExportContext.h"
 #include "export/Spreadsheet.h"
@@ -137,6 +137,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void loadSample(Base base);
     void setRunUnderWay(bool underWay);
     int selectedRow(const QTreeView* view) const;
+    WindowPorts windowPorts();
     InputContext inputContext();
     CalculationContext calculationContext();
 

@@ -8,7 +8,7 @@
 namespace quillora {
 
 ExportContext Form1::exportContext() {
-    return {*results_, *dialogs_, *this, *progress_, *pump_, report_};
+    return {*results_, windowPorts()};
 }
 
 bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {

@@ -43,12 +43,16 @@ void Form1::connectHandlers() {
     }
 }
 
+WindowPorts Form1::windowPorts() {
+    return {*dialogs_, *this, *progress_, *pump_, report_};
+}
+
 InputContext Form1::inputContext() {
-    return {*numbers_, *this, *this, *dialogs_, report_, progress_.get(), pump_};
+    return {*numbers_, *this, windowPorts()};
 }
 
 CalculationContext Form1::calculationContext() {
-    return {*numbers_, *this, *results_, *this, *progress_, *pump_, *dialogs_, report_};
+    return {*numbers_, *this, *results_, windowPorts()};
 }
 
 int Form1::selectedRow(const QTreeView* view) const {

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "calc/UiPorts.h"
+#include "core/UiPorts.h"
 
 namespace quillora {
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 
-#include "calc/UiPorts.h"
+#include "core/UiPorts.h"
 
 namespace quillora {
 

@@ -5,7 +5,7 @@
 #include <QLockFile>
 #include <QString>
 
-#include "calc/UiPorts.h"
+#include "core/UiPorts.h"
 
 namespace quillora {
 

@@ -71,8 +71,8 @@ void RunOver(benchmark::State& state, Base base, const EntryBatch& entries) {
     GapPump pump;
     QuietDialogs dialogs;
     CountingReport report;
-    const CalculationContext context{list,     flags, results, pointer,
-                                     progress, pump,  dialogs, report};
+    const CalculationContext context{
+        list, flags, results, {dialogs, pointer, progress, pump, report}};
     double longest = 0;
     for (auto _ : state) {
         pump.start();

@@ -8,7 +8,10 @@
 #include "calc/EntryReading.h"
 #include "calc/FourOperations.h"
 #include "calc/ResultText.h"
-#include "calc/YieldPacer.h"
+#include "core/YieldPacer.h"
+#include "engine/NumberSystem.h"
+#include "engine/NumberText.h"
+#include "engine/PowerOfTwoReading.h"
 
 namespace quillora {
 
@@ -73,7 +76,7 @@ class Run {
   public:
     Run(const CalculationContext& context, std::chrono::nanoseconds yieldInterval)
         : c_(context),
-          steps_(context.report, LocationName("Form1", "PushButton3_Click")),
+          steps_(context.window.report, LocationName("Form1", "PushButton3_Click")),
           pacer_(std::chrono::duration_cast<YieldPacer::Clock::duration>(yieldInterval)) {}
 
     void execute() {
@@ -81,14 +84,15 @@ class Run {
         bool enough = true;
         steps_(100, [&] { enough = c_.list.count() > 1; });
         if (!enough) {
-            steps_(258,
-                   [&] { c_.dialogs.message(QStringLiteral("Must have a least 2 numbers.")); });
+            steps_(258, [&] {
+                c_.window.dialogs.message(QStringLiteral("Must have a least 2 numbers."));
+            });
             return;
         }
         steps_(102, [&] { c_.results.clear(); });
         steps_(104, [&] {
-            pointerBefore_ = c_.pointer.pointer();
-            c_.pointer.setPointer(Pointer::Busy);
+            pointerBefore_ = c_.window.pointer.pointer();
+            c_.window.pointer.setPointer(Pointer::Busy);
         });
         seed();
         fold();
@@ -169,13 +173,13 @@ class Run {
         const long long count = c_.list.count();
         setProgress(i >= count ? 100.0
                                : static_cast<double>(i) / static_cast<double>(count) * 100.0);
-        steps_(200, [&] { c_.pump.processEvents(); });
+        steps_(200, [&] { c_.window.pump.processEvents(); });
         pacer_.restart();
     }
 
     void setProgress(double percent) {
         lastProgress_ = percent;
-        steps_(198, [&] { c_.progress.setValue(percent); });
+        steps_(198, [&] { c_.window.progress.setValue(percent); });
     }
 
     void output() {
@@ -201,10 +205,10 @@ class Run {
                 }
             });
         }
-        steps_(254, [&] { c_.pointer.setPointer(PointerPort::AfterBusy(pointerBefore_)); });
-        steps_(252, [&] { c_.progress.setValue(0); });
-        steps_(252, [&] { c_.progress.setCaption(QStringLiteral("Progress Bar")); });
-        steps_(256, [&] { c_.dialogs.message(QStringLiteral("Done.")); });
+        steps_(254, [&] { c_.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore_)); });
+        steps_(252, [&] { c_.window.progress.setValue(0); });
+        steps_(252, [&] { c_.window.progress.setCaption(QStringLiteral("Progress Bar")); });
+        steps_(256, [&] { c_.window.dialogs.message(QStringLiteral("Done.")); });
     }
 
     const CalculationContext& c_;

@@ -2,11 +2,11 @@
 
 #include <chrono>
 
-#include "calc/Base.h"
-#include "calc/NumberSource.h"
 #include "calc/ResultsTableModel.h"
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/Base.h"
+#include "core/NumberSource.h"
+#include "core/StepReport.h"
+#include "core/WindowPorts.h"
 
 namespace quillora {
 
@@ -15,11 +15,7 @@ struct CalculationContext {
     const NumberSource& list;
     const BaseFlags& flags;
     ResultsTableModel& results;
-    PointerPort& pointer;
-    ProgressPort& progress;
-    EventPump& pump;
-    Dialogs& dialogs;
-    FailureReport& report;
+    WindowPorts window;
 };
 
 // How much work a run does between two turns of the event loop: short enough
@@ -28,7 +24,7 @@ inline constexpr std::chrono::milliseconds kYieldInterval{15};
 
 // "Start Calculating": folds the four operations over the list and fills the
 // results table, reporting failures under Form1.PushButton3_Click.
-// The run yields to context.pump about every yieldInterval of work and after
+// The run yields to context.window.pump about every yieldInterval of work and after
 // the last entry; a call made while a run is already under way (from inside
 // one of its yields) does nothing.
 void RunCalculation(const CalculationContext& context);

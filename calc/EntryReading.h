@@ -4,8 +4,8 @@
 #include <string_view>
 #include <utility>
 
-#include "calc/Base.h"
-#include "calc/NumberSource.h"
+#include "core/Base.h"
+#include "core/NumberSource.h"
 
 // How the run reads one entry of the number list as a double.
 namespace quillora {

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "calc/Base.h"
+#include "core/Base.h"
 
 namespace quillora {
 

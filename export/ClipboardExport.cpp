@@ -80,11 +80,11 @@ ClipboardCopy CopyListViewToClipboardTab(const ResultsTableModel& table, Clipboa
 }
 
 void CopyResultsToClipboard(const ExportContext& context, ClipboardPort& clipboard) {
-    Steps step(context.report, LocationName("Form1", "PushButton8_Click"));
+    Steps step(context.window.report, LocationName("Form1", "PushButton8_Click"));
     std::optional<ClipboardCopy> outcome;
     step(100, [&] {
-        outcome =
-            CopyListViewToClipboardTab(context.table, clipboard, context.pump, context.report);
+        outcome = CopyListViewToClipboardTab(context.table, clipboard, context.window.pump,
+                                             context.window.report);
     });
     // Only a copy that happened is announced as one.
     step(102, [&] {
@@ -93,13 +93,13 @@ void CopyResultsToClipboard(const ExportContext& context, ClipboardPort& clipboa
         }
         switch (*outcome) {
             case ClipboardCopy::Copied:
-                context.dialogs.message(kCopiedMessage);
+                context.window.dialogs.message(kCopiedMessage);
                 break;
             case ClipboardCopy::EmptyTable:
-                context.dialogs.message(kNothingToCopyMessage);
+                context.window.dialogs.message(kNothingToCopyMessage);
                 break;
             case ClipboardCopy::ClipboardBusy:
-                context.dialogs.message(kClipboardBusyMessage);
+                context.window.dialogs.message(kClipboardBusyMessage);
                 break;
         }
     });

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "calc/UiPorts.h"
+#include "core/UiPorts.h"
 
 namespace quillora {
 

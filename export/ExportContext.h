@@ -1,21 +1,15 @@
 #pragma once
 
 #include "calc/ResultsTableModel.h"
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/WindowPorts.h"
 
 namespace quillora {
 
-// What the three exports need of the window: the results table (ListView2),
-// its dialogs, pointer, progress bar (ProgressBar1), event pump and the
-// common error report. Form1 hands its own; tests hand fakes.
+// What the three exports work on: the results table (ListView2) and the
+// window's ports. Form1 hands its own; tests hand fakes.
 struct ExportContext {
     ResultsTableModel& table;
-    Dialogs& dialogs;
-    PointerPort& pointer;
-    ProgressPort& progress;
-    EventPump& pump;
-    FailureReport& report;
+    WindowPorts window;
 };
 
 }  // namespace quillora

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "calc/UiPorts.h"
+#include "core/UiPorts.h"
 #include "export/CalcPlugin.h"
 #include "export/DeadlineWorker.h"
 #include "export/Spreadsheet.h"

@@ -6,8 +6,8 @@
 #include <QString>
 
 #include "calc/ResultsTableModel.h"
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/StepReport.h"
+#include "core/UiPorts.h"
 
 // The padded cells the text file and the clipboard both write: every column as
 // wide as its longest text, each cell followed by a TAB. Rows and columns count

@@ -37,21 +37,22 @@ bool SaveResultsAsExcelFileIsExcelInstalled(SpreadsheetProvider& provider, Dialo
 }
 
 void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider& provider) {
-    Steps step(context.report, LocationName("Form1", "PushButton5_Click"));
+    Steps step(context.window.report, LocationName("Form1", "PushButton5_Click"));
     const ResultsTableModel& table = context.table;
 
     bool installed = true;
-    step(100,
-         [&] { installed = SaveResultsAsExcelFileIsExcelInstalled(provider, context.dialogs); });
+    step(100, [&] {
+        installed = SaveResultsAsExcelFileIsExcelInstalled(provider, context.window.dialogs);
+    });
     if (!installed) {
-        step(102, [&] { context.dialogs.message(kNotInstalledFeatureMessage); });
+        step(102, [&] { context.window.dialogs.message(kNotInstalledFeatureMessage); });
         return;
     }
     if (table.count() == 0) {
         return;
     }
-    const Pointer pointerBefore = context.pointer.pointer();
-    step(110, [&] { context.pointer.setPointer(Pointer::Busy); });
+    const Pointer pointerBefore = context.window.pointer.pointer();
+    step(110, [&] { context.window.pointer.setPointer(Pointer::Busy); });
 
     std::unique_ptr<Spreadsheet> sheet;
     step(112, [&] { sheet = provider.create(); });
@@ -69,7 +70,7 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
 
     const int columns = ColumnCount(table);
     for (int k = 0; k < columns; ++k) {
-        step(124, [&] { context.pump.processEvents(); });
+        step(124, [&] { context.window.pump.processEvents(); });
         QString header;
         step(126, [&] { header = HeaderText(table, k); });
         call(126,
@@ -80,14 +81,14 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
     int sheetRow = 2;
     const int rows = table.count();
     for (int r = 0; r < rows; ++r, ++sheetRow) {
-        step(138, [&] { context.pump.processEvents(); });
+        step(138, [&] { context.window.pump.processEvents(); });
         bool ticked = false;
         step(140, [&] { ticked = IsTicked(table, r); });
         if (!ticked) {
             continue;
         }
         for (int k = 0; k < columns; ++k) {
-            step(146, [&] { context.pump.processEvents(); });
+            step(146, [&] { context.window.pump.processEvents(); });
             QString text;
             std::optional<Base> writtenIn;
             const bool read = step(148, [&] {
@@ -110,7 +111,7 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
     call(162, [](Spreadsheet& s) { s.makeVisible(); });
     // Letting go of the client leaves the workbook open in the application.
     sheet.reset();
-    step(164, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+    step(164, [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
 }
 
 }  // namespace quillora

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "calc/UiPorts.h"
+#include "core/UiPorts.h"
 #include "export/ExportContext.h"
 #include "export/Spreadsheet.h"
 

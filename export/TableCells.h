@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "calc/Base.h"
 #include "calc/ResultsTableModel.h"
+#include "core/Base.h"
 
 // The results table as the exports read it: rows and columns counted as the
 // model counts them, read live. The table may change under an export while it

@@ -83,20 +83,20 @@ void SaveListviewProperlySpaced(const ResultsTableModel& table, const QString& f
 }
 
 void SaveResultsAsTextFile(const ExportContext& context) {
-    Steps step(context.report, LocationName("Form1", "PushButton4_Click"));
+    Steps step(context.window.report, LocationName("Form1", "PushButton4_Click"));
     QString fileName;
     // The dialog neither asks before replacing a file nor adds an extension.
-    step(108, [&] { fileName = context.dialogs.saveFile(kTextSaveTitle, kTextSaveFilter); });
+    step(108, [&] { fileName = context.window.dialogs.saveFile(kTextSaveTitle, kTextSaveFilter); });
     if (fileName.isEmpty()) {
         return;
     }
-    const Pointer pointerBefore = context.pointer.pointer();
-    step(112, [&] { context.pointer.setPointer(Pointer::Busy); });
+    const Pointer pointerBefore = context.window.pointer.pointer();
+    step(112, [&] { context.window.pointer.setPointer(Pointer::Busy); });
     step(114, [&] {
-        SaveListviewProperlySpaced(context.table, fileName, &context.progress, context.pump,
-                                   context.report);
+        SaveListviewProperlySpaced(context.table, fileName, &context.window.progress,
+                                   context.window.pump, context.window.report);
     });
-    step(116, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+    step(116, [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
 }
 
 }  // namespace quillora

@@ -3,8 +3,8 @@
 #include <QString>
 
 #include "calc/ResultsTableModel.h"
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/StepReport.h"
+#include "core/UiPorts.h"
 #include "export/ExportContext.h"
 
 // "Save Results As Text File": the results table as a text file whose columns

@@ -19,8 +19,8 @@
 
 #include <QString>
 
-#include "calc/Base.h"
-#include "calc/UiPorts.h"
+#include "core/Base.h"
+#include "core/UiPorts.h"
 #include "engine/EntryValidation.h"
 #include "engine/NumberText.h"
 #include "fuzz/FuzzCheck.h"

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "calc/Base.h"
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/Base.h"
+#include "core/WindowPorts.h"
 #include "input/NumberListModel.h"
 
 namespace quillora {
@@ -12,13 +11,9 @@ namespace quillora {
 struct InputContext {
     NumberListModel& list;
     const BaseFlags& flags;
-    PointerPort& pointer;
-    Dialogs& dialogs;
-    FailureReport& report;
-    // What a long file load shows its progress on and yields to; without them
-    // a load runs to its end in one go.
-    ProgressPort* progress = nullptr;
-    EventPump* pump = nullptr;
+    // A long file load shows its progress on window.progress and yields to
+    // window.pump.
+    WindowPorts window;
 };
 
 }  // namespace quillora

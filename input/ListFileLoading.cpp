@@ -10,9 +10,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include "calc/YieldPacer.h"
+#include "core/StepReport.h"
+#include "core/YieldPacer.h"
 #include "engine/EntryValidation.h"
-#include "engine/StepReport.h"
 #include "input/ListFileSplitter.h"
 #include "input/NumberListEditing.h"
 
@@ -259,10 +259,10 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
 }
 
 void LoadNumbersFromFiles(const InputContext& context) {
-    Steps steps(context.report, LocationName("Form1", "PushButton1_Click"));
+    Steps steps(context.window.report, LocationName("Form1", "PushButton1_Click"));
     QStringList files;
     steps(100, [&] {
-        files = context.dialogs.openFiles(ListFileDialogTitle(), ListFileDialogFilter());
+        files = context.window.dialogs.openFiles(ListFileDialogTitle(), ListFileDialogFilter());
     });
     // Step 102: cancelling ends the handler with the pointer untouched.
     if (files.isEmpty()) {
@@ -276,18 +276,18 @@ void LoadNumbersFromFiles(const InputContext& context) {
 
 void LoadFilesInTurn(const InputContext& context, Steps& steps, qsizetype count,
                      const std::function<QString(qsizetype)>& path) {
-    const Pointer pointerBefore = context.pointer.pointer();
-    steps(104, [&] { context.pointer.setPointer(Pointer::Busy); });
+    const Pointer pointerBefore = context.window.pointer.pointer();
+    steps(104, [&] { context.window.pointer.setPointer(Pointer::Busy); });
     ListLoadOptions options;
-    options.progress = context.progress;
-    options.pump = context.pump;
+    options.progress = &context.window.progress;
+    options.pump = &context.window.pump;
     for (qsizetype i = 0; i < count; ++i) {
         steps(108, [&] {
-            LoadListFile(context.list, path(i), context.flags.currentBase(), context.dialogs,
+            LoadListFile(context.list, path(i), context.flags.currentBase(), context.window.dialogs,
                          options);
         });
     }
-    steps(110, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+    steps(110, [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
 }
 
 }  // namespace quillora

@@ -7,8 +7,8 @@
 
 #include <QString>
 
-#include "calc/Base.h"
-#include "calc/UiPorts.h"
+#include "core/Base.h"
+#include "core/UiPorts.h"
 #include "input/InputContext.h"
 #include "input/NumberListModel.h"
 

@@ -5,7 +5,7 @@
 
 #include <QObject>
 
-#include "calc/Base.h"
+#include "core/Base.h"
 #include "input/NumberListModel.h"
 
 namespace quillora {

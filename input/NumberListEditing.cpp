@@ -66,11 +66,11 @@ int AddNumbers(NumberListModel& list, std::optional<Base> base, const QString& a
 }
 
 void AddNumbersFromInputBox(const InputContext& context) {
-    Steps steps(context.report, LocationName("Form1", "PushButton6_Click"));
+    Steps steps(context.window.report, LocationName("Form1", "PushButton6_Click"));
     QString answer;
     steps(100, [&] {
-        answer = context.dialogs.inputBox(QStringLiteral("Enter number or numbers (use commas):"),
-                                          QStringLiteral("Add Numbers"));
+        answer = context.window.dialogs.inputBox(
+            QStringLiteral("Enter number or numbers (use commas):"), QStringLiteral("Add Numbers"));
     });
     // Step 102: an empty answer, cancelling included, ends the handler.
     if (answer.isEmpty()) {
@@ -113,7 +113,7 @@ const SampleSet& SampleSetOf(Base base) {
 void LoadSampleSet(const InputContext& context, Base base,
                    const std::function<void(Base)>& selectOption) {
     const SampleSet& set = SampleSetOf(base);
-    Steps steps(context.report, LocationName("Form1", set.handler));
+    Steps steps(context.window.report, LocationName("Form1", set.handler));
     steps(100, [&] { selectOption(base); });
     steps(102, [&] { context.list.append(set.values[0]); });
     steps(104, [&] { context.list.append(set.values[1]); });

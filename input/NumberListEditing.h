@@ -7,9 +7,9 @@
 
 #include <QString>
 
-#include "calc/Base.h"
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/Base.h"
+#include "core/StepReport.h"
+#include "core/UiPorts.h"
 #include "input/InputContext.h"
 #include "input/NumberListModel.h"
 

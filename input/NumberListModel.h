@@ -8,7 +8,7 @@
 #include <QAbstractListModel>
 #include <QString>
 
-#include "calc/NumberSource.h"
+#include "core/NumberSource.h"
 
 namespace quillora {
 

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "engine/StepReport.h"
+#include "core/StepReport.h"
 #include "input/ListFileLoading.h"
 #include "input/NumberListEditing.h"
 
@@ -60,15 +60,16 @@ int AddPastedText(NumberListModel& list, std::optional<Base> base, QStringView t
 }
 
 void AddTextAsNumbers(const InputContext& context, QStringView text, std::string_view handler) {
-    Steps steps(context.report, LocationName("Form1", handler));
+    Steps steps(context.window.report, LocationName("Form1", handler));
     const bool longText = text.size() >= kLongText;
-    const Pointer pointerBefore = context.pointer.pointer();
+    const Pointer pointerBefore = context.window.pointer.pointer();
     if (longText) {
-        steps(100, [&] { context.pointer.setPointer(Pointer::Busy); });
+        steps(100, [&] { context.window.pointer.setPointer(Pointer::Busy); });
     }
     steps(102, [&] { AddPastedText(context.list, context.flags.currentBase(), text); });
     if (longText) {
-        steps(104, [&] { context.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+        steps(104,
+              [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
     }
 }
 
@@ -77,7 +78,7 @@ void LoadFilesAsNumbers(const InputContext& context, const QList<QUrl>& files,
     if (files.isEmpty()) {
         return;
     }
-    Steps steps(context.report, LocationName("Form1", handler));
+    Steps steps(context.window.report, LocationName("Form1", handler));
     // A dropped file's path is the file system's own spelling: nothing to repair.
     LoadFilesInTurn(context, steps, files.size(), [&](qsizetype i) {
         const QUrl& file = files.at(i);

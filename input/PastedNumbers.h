@@ -8,7 +8,7 @@
 #include <QStringView>
 #include <QUrl>
 
-#include "calc/Base.h"
+#include "core/Base.h"
 #include "input/InputContext.h"
 #include "input/NumberListModel.h"
 

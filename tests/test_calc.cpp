@@ -38,7 +38,7 @@ class CalculationRunTest : public ::testing::Test {
     }
 
     CalculationContext context() {
-        return {list, flags, results, pointer, progress, pump, dialogs, report};
+        return {list, flags, results, {dialogs, pointer, progress, pump, report}};
     }
     // Yields after every entry unless told otherwise, so that pump scripts
     // run at known positions.
@@ -266,7 +266,7 @@ class FailingPorts : public CalculationRunTest {
 
 TEST_F(FailingPorts, EveryFailureIsReportedAtItsLabel) {
     list.entries = {"1", "2", "3"};
-    RunCalculation({list, flags, results, badPointer, badProgress, badPump, dialogs, report},
+    RunCalculation({list, flags, results, {dialogs, badPointer, badProgress, badPump, report}},
                    std::chrono::nanoseconds::zero());
     EXPECT_THAT(report.labels(), ElementsAre(104, 198, 200, 198, 200, 254, 252));
     EXPECT_EQ(report.failures[0].location, kRunLocation);

@@ -71,7 +71,7 @@ QByteArray ReadFile(const QString& path) {
 
 class ExportTest : public ::testing::Test {
   protected:
-    ExportContext context() { return {table, dialogs, pointer, progress, pump, report}; }
+    ExportContext context() { return {table, {dialogs, pointer, progress, pump, report}}; }
     QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
 
     ResultsTableModel table;

@@ -55,7 +55,9 @@ struct Window {
     FakePointer pointer;
     RecordingDialogs dialogs;
     RecordingReport report;
-    InputContext context{list, flags, pointer, dialogs, report};
+    FakeProgress progress;
+    FakePump pump;
+    InputContext context{list, flags, {dialogs, pointer, progress, pump, report}};
 };
 
 // ---- typed numbers -------------------------------------------------------

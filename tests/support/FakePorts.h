@@ -14,10 +14,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "calc/Base.h"
-#include "calc/NumberSource.h"
-#include "calc/UiPorts.h"
-#include "engine/StepReport.h"
+#include "core/Base.h"
+#include "core/NumberSource.h"
+#include "core/StepReport.h"
+#include "core/UiPorts.h"
 
 namespace quillora::testing {
 

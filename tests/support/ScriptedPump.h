@@ -9,7 +9,7 @@
 
 #include <QCoreApplication>
 
-#include "calc/UiPorts.h"
+#include "core/UiPorts.h"
 
 namespace quillora::testing {
 

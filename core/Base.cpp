@@ -1,4 +1,4 @@
-#include "calc/Base.h"
+#include "core/Base.h"
 
 namespace quillora {
 

@@ -1,4 +1,4 @@
-#include "StepReport.h"
+#include "core/StepReport.h"
 
 namespace quillora {
 
