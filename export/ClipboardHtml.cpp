@@ -4,22 +4,11 @@
 
 #include <QLocale>
 
-#include "engine/NumberText.h"
+#include "export/TableCells.h"
 
 namespace quillora {
 
 namespace {
-
-std::optional<double> DecimalNumber(const QString& text) {
-    const std::string utf8 = text.toStdString();
-    try {
-        if (IsNumeric(utf8)) {
-            return TextToNumber(utf8);
-        }
-    } catch (const std::exception&) {
-    }
-    return std::nullopt;
-}
 
 QString TextCell(const QString& text) {
     return QStringLiteral("<td sdnum=\"1033;0;@\" style=\"mso-number-format:'\\@'\">%1</td>")
@@ -48,7 +37,7 @@ QString ClipboardHtml(const ResultsTableModel& table) {
         const bool decimal = row.writtenIn == Base::Decimal;
         for (int c = 1; c < ResultsTableModel::kColumnCount; ++c) {
             const QString cell = table.text(r, c);
-            const std::optional<double> number = decimal ? DecimalNumber(cell) : std::nullopt;
+            const std::optional<double> number = decimal ? CellNumber(cell) : std::nullopt;
             html += number ? NumberCell(cell, *number) : TextCell(cell);
         }
         html += QStringLiteral("</tr>");

@@ -5,7 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "engine/NumberText.h"
+#include "export/TableCells.h"
 
 namespace quillora {
 
@@ -15,19 +15,6 @@ std::string TimeoutMessage(std::chrono::milliseconds limit) {
     const double seconds = static_cast<double>(limit.count()) / 1000.0;
     return "LibreOffice did not answer within " + QString::number(seconds).toStdString() +
            " seconds";
-}
-
-// The number a text reads as, by the program's own numeric test; nothing for
-// texts that are not numbers (or beyond the double range).
-std::optional<double> AsNumber(const QString& text) {
-    const std::string utf8 = text.toStdString();
-    try {
-        if (IsNumeric(utf8)) {
-            return TextToNumber(utf8);
-        }
-    } catch (const std::exception&) {
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -85,7 +72,7 @@ void LibreOfficeSpreadsheet::useActiveSheet() {
 void LibreOfficeSpreadsheet::setCellText(int row, int column, const QString& text,
                                          CellReading reading) {
     const std::optional<double> number =
-        reading == CellReading::NumberIfNumeric ? AsNumber(text) : std::nullopt;
+        reading == CellReading::NumberIfNumeric ? CellNumber(text) : std::nullopt;
     if (number) {
         call([=](calc_plugin::CalcSession& s) { s.setCellNumber(row, column, *number); },
              options_.callLimit);

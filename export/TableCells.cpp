@@ -1,6 +1,9 @@
 #include "export/TableCells.h"
 
 #include <stdexcept>
+#include <string>
+
+#include "engine/NumberText.h"
 
 namespace quillora {
 
@@ -42,6 +45,17 @@ bool IsTicked(const ResultsTableModel& table, int row) {
 
 std::optional<Base> WrittenIn(const ResultsTableModel& table, int row) {
     return RowAt(table, row).writtenIn;
+}
+
+std::optional<double> CellNumber(const QString& text) {
+    const std::string utf8 = text.toStdString();
+    try {
+        if (IsNumeric(utf8)) {
+            return TextToNumber(utf8);
+        }
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
 }
 
 }  // namespace quillora

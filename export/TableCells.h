@@ -21,4 +21,9 @@ bool IsTicked(const ResultsTableModel& table, int row);
 // The base the row's results are written in, if its name is a base's.
 std::optional<Base> WrittenIn(const ResultsTableModel& table, int row);
 
+// The number a cell's text reads as, by the program's own numeric test;
+// nothing for texts that are not numbers (or beyond the double range). The
+// exports that hand a spreadsheet numbers mark just these cells as numbers.
+std::optional<double> CellNumber(const QString& text);
+
 }  // namespace quillora
