@@ -8,22 +8,17 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 #include "app/HandCursor.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFolder.h"
 
 using namespace quillora;
 using namespace quillora::fuzz;
 
-namespace {
-QTemporaryDir* gFolder = nullptr;
-}
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
-    gFolder = new QTemporaryDir();  // lives as long as the process
     return 0;
 }
 
@@ -32,13 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QString path = QDir(gFolder->path()).filePath(QStringLiteral("HAND-M.CUR"));
-    {
-        QFile file(path);
-        Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                    file.write(bytes) == bytes.size(),
-                "the cursor file could not be written");
-    }
+    const QString path = WriteScratchFile(QStringLiteral("HAND-M.CUR"), bytes);
     const std::optional<QPoint> hotSpot = CursorHotSpot(bytes);
     if (hotSpot) {
         Require(bytes.size() >= 22, "a hot spot read from " + std::to_string(size) + " bytes");

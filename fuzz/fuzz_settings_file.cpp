@@ -13,21 +13,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include "app/SettingsFile.h"
 #include "app/SettingsStore.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFolder.h"
 
 using namespace quillora;
 using namespace quillora::fuzz;
 
 namespace {
 
-QTemporaryDir* gFolder = nullptr;
-
 QString FilePath() {
-    return QDir(gFolder->path()).filePath(QStringLiteral("Tolvenrix.conf"));
+    return ScratchPath(QStringLiteral("Tolvenrix.conf"));
 }
 
 QByteArray Bytes() {
@@ -38,7 +36,7 @@ QByteArray Bytes() {
 // Every key QSettings reads from the file now, from a name it never cached.
 QVariantMap QtReads() {
     static int copies = 0;
-    const QString copy = QDir(gFolder->path()).filePath(QStringLiteral("copy-%1").arg(++copies));
+    const QString copy = ScratchPath(QStringLiteral("copy-%1").arg(++copies));
     QFile::copy(FilePath(), copy);
     QVariantMap all;
     {
@@ -105,12 +103,8 @@ void CheckReading(const QVariantMap& qt) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
-    // In memory where there is a memory file system: every store syncs its file.
-    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isDir();
-    gFolder = shm ? new QTemporaryDir(QStringLiteral("/dev/shm/quillora-fuzz-XXXXXX"))
-                  : new QTemporaryDir();  // lives as long as the process
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, gFolder->path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, gFolder->path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ScratchFolder().path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, ScratchFolder().path());
     return 0;
 }
 

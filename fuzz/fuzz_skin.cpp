@@ -13,22 +13,17 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 
 #include "app/SkinFramework.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFolder.h"
 
 using namespace quillora;
 using namespace quillora::fuzz;
 
-namespace {
-QTemporaryDir* gFolder = nullptr;
-}
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(*argc, *argv);
-    gFolder = new QTemporaryDir();  // lives as long as the process
     return 0;
 }
 
@@ -37,13 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QString path = QDir(gFolder->path()).filePath(QStringLiteral("o.cjs"));
-    {
-        QFile file(path);
-        Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                    file.write(bytes) == bytes.size(),
-                "the skin file could not be written");
-    }
+    const QString path = WriteScratchFile(QStringLiteral("o.cjs"), bytes);
     SkinFramework framework;
     try {
         framework.loadSkin(path, QString());

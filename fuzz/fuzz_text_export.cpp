@@ -13,19 +13,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "calc/ResultsTableModel.h"
 #include "export/ClipboardExport.h"
 #include "export/TextFileExport.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFolder.h"
 
 using namespace quillora;
 using namespace quillora::fuzz;
 
 namespace {
-
-QTemporaryDir* gFolder = nullptr;
 
 class NoPump : public EventPump {
   public:
@@ -47,7 +45,6 @@ QString Padded(const QString& cell, qsizetype width) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
-    gFolder = new QTemporaryDir();  // lives as long as the process
     return 0;
 }
 
@@ -109,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     NoPump pump;
     CountingReport report;
-    const QString path = QDir(gFolder->path()).filePath(QStringLiteral("results.txt"));
+    const QString path = ScratchPath(QStringLiteral("results.txt"));
     SaveListviewProperlySpaced(table, path, nullptr, pump, report);
     QFile written(path);
     Require(written.open(QIODevice::ReadOnly), "the results file is missing");
