@@ -48,6 +48,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
       twips_(logicalDpiX(), logicalDpiY()) {
     RegisterAppResources();
     buildLayout();
+    busy_.onRunUnderWay([this](bool underWay) { greyListChanges(underWay); });
     wireDesktop();
     if (ownDialogs_) {
         ownDialogs_->setParentWindow(this);

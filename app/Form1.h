@@ -17,6 +17,7 @@
 #include "calc/CalculationRun.h"
 #include "calc/ResultsTableModel.h"
 #include "core/Base.h"
+#include "core/BusyGuard.h"
 #include "core/UiPorts.h"
 #include "export/ClipboardExport.h"
 #include "export/ExportContext.h"
@@ -62,7 +63,8 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     NumberListModel& numbers() { return *numbers_; }
     ResultsTableModel& results() { return *results_; }
     const QCursor& handCursor() const { return handCursor_; }
-    bool runUnderWay() const { return runUnderWay_; }
+    const BusyState& busy() const { return busy_; }
+    bool runUnderWay() const { return busy_.runUnderWay(); }
 
     // Start-up and end (Form1Load.cpp).
     void Form_Load();
@@ -135,7 +137,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void optionClicked(Base base);
     void selectOption(Base base);
     void loadSample(Base base);
-    void setRunUnderWay(bool underWay);
+    void greyListChanges(bool grey);
     int selectedRow(const QTreeView* view) const;
     WindowPorts windowPorts();
     InputContext inputContext();
@@ -179,7 +181,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
 
     Pointer pointer_ = Pointer::Default;
     QCursor handCursor_{Qt::PointingHandCursor};
-    bool runUnderWay_ = false;
+    BusyState busy_{*this};
     ListUndo* undo_ = nullptr;
     bool unloaded_ = false;
 };

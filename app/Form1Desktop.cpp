@@ -78,7 +78,7 @@ class DesktopEvents : public QObject {
     bool dragOver(QDragMoveEvent& drag) {
         const QMimeData* data = drag.mimeData();
         const bool wanted = data != nullptr && (data->hasUrls() || data->hasText()) &&
-                            !form_.isBusy() && !form_.runUnderWay();
+                            !form_.busy().hourglassUp() && !form_.runUnderWay();
         drag.setAccepted(wanted);
         if (wanted) {
             drag.acceptProposedAction();
@@ -152,7 +152,7 @@ void Form1::wireDesktop() {
 }
 
 void Form1::Form_Paste() {
-    if (runUnderWay_) {
+    if (runUnderWay()) {
         return;
     }
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -164,13 +164,13 @@ void Form1::Form_Paste() {
 }
 
 void Form1::Form_DropText(const QString& text) {
-    if (!runUnderWay_) {
+    if (!runUnderWay()) {
         AddTextAsNumbers(inputContext(), text, "Form_OLEDragDrop");
     }
 }
 
 void Form1::Form_DropFiles(const QList<QUrl>& files) {
-    if (!runUnderWay_) {
+    if (!runUnderWay()) {
         LoadFilesAsNumbers(inputContext(), files, "Form_OLEDragDrop");
     }
 }
@@ -184,7 +184,7 @@ void Form1::LoadCommandLineFiles(const QStringList& arguments) {
 }
 
 void Form1::Form_Undo() {
-    if (runUnderWay_ || isBusy()) {
+    if (runUnderWay() || busy_.hourglassUp()) {
         return;
     }
     Steps steps(report_, LocationName("Form1", "Form_Undo"));
@@ -196,7 +196,7 @@ bool Form1::ListView1_DeleteSelection() {
     if (rows.size() < 2) {
         return false;  // one entry goes the way it always has (ListView1_KeyDown)
     }
-    if (!runUnderWay_ && !isBusy()) {
+    if (!runUnderWay() && !busy_.hourglassUp()) {
         numbers_->removeEach(std::vector<int>(rows.begin(), rows.end()));
     }
     return true;

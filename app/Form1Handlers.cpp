@@ -44,7 +44,7 @@ void Form1::connectHandlers() {
 }
 
 WindowPorts Form1::windowPorts() {
-    return {*dialogs_, *this, *progress_, *pump_, report_};
+    return {*dialogs_, *this, busy_, *progress_, *pump_, report_};
 }
 
 InputContext Form1::inputContext() {
@@ -60,26 +60,18 @@ int Form1::selectedRow(const QTreeView* view) const {
     return rows.isEmpty() ? -1 : rows.front().row();
 }
 
-void Form1::setRunUnderWay(bool underWay) {
-    runUnderWay_ = underWay;
-    // What would change the list or the base under a running calculation.
+void Form1::greyListChanges(bool grey) {
+    // What would change the list or the base under a running calculation,
+    // and a second "Start Calculating".
     for (int index : {1, 3, 6, 9, 10, 11, 12}) {
-        pushButton(index)->setEnabled(!underWay);
+        pushButton(index)->setEnabled(!grey);
     }
     for (QRadioButton* button : options_) {
-        button->setEnabled(!underWay);
+        button->setEnabled(!grey);
     }
 }
 
 void Form1::PushButton3_Click() {
-    if (runUnderWay_) {
-        return;
-    }
-    setRunUnderWay(true);
-    struct EndOfRun {
-        Form1* form;
-        ~EndOfRun() { form->setRunUnderWay(false); }
-    } endOfRun{this};
     RunCalculation(calculationContext());
 }
 
@@ -88,35 +80,35 @@ void Form1::PushButton7_Click() {
 }
 
 void Form1::ListView2_DblClick() {
-    RemoveSelectedResult(*results_, *this, selectedRow(listView2_));
+    RemoveSelectedResult(*results_, busy_, selectedRow(listView2_));
 }
 
 void Form1::PushButton6_Click() {
-    if (!runUnderWay_) {
+    if (!runUnderWay()) {
         AddNumbersFromInputBox(inputContext());
     }
 }
 
 void Form1::PushButton1_Click() {
-    if (!runUnderWay_) {
+    if (!runUnderWay()) {
         LoadNumbersFromFiles(inputContext());
     }
 }
 
 void Form1::PushButton2_Click() {
-    ClearList(*numbers_, *this, report_);
+    ClearList(*numbers_, busy_, report_);
 }
 
 void Form1::ListView1_DblClick() {
-    RemoveSelectedNumber(*numbers_, *this, selectedRow(listView1_));
+    RemoveSelectedNumber(*numbers_, busy_, selectedRow(listView1_));
 }
 
 void Form1::ListView1_KeyDown(int qtKey) {
-    RemoveSelectedNumberOnKey(*numbers_, *this, selectedRow(listView1_), qtKey);
+    RemoveSelectedNumberOnKey(*numbers_, busy_, selectedRow(listView1_), qtKey);
 }
 
 void Form1::loadSample(Base base) {
-    if (!runUnderWay_) {
+    if (!runUnderWay()) {
         LoadSampleSet(inputContext(), base, [this](Base chosen) { selectOption(chosen); });
     }
 }

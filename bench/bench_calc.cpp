@@ -67,12 +67,13 @@ void RunOver(benchmark::State& state, Base base, const EntryBatch& entries) {
     const FakeBaseFlags flags(base);
     ResultsTableModel results;
     QuietPointer pointer;
+    BusyState busy{pointer};
     QuietProgress progress;
     GapPump pump;
     QuietDialogs dialogs;
     CountingReport report;
     const CalculationContext context{
-        list, flags, results, {dialogs, pointer, progress, pump, report}};
+        list, flags, results, {dialogs, pointer, busy, progress, pump, report}};
     double longest = 0;
     for (auto _ : state) {
         pump.start();

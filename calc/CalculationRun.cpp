@@ -60,22 +60,11 @@ constexpr RowLabels RowLabelsOf(Base base) {
     return {206, 208};
 }
 
-// A run started from inside another run's yield would reset the pointer and
-// the progress bar under the first and show "Done." in its middle.
-thread_local bool runUnderWay = false;
-
-class RunUnderWay {
-  public:
-    RunUnderWay() { runUnderWay = true; }
-    ~RunUnderWay() { runUnderWay = false; }
-    RunUnderWay(const RunUnderWay&) = delete;
-    RunUnderWay& operator=(const RunUnderWay&) = delete;
-};
-
 class Run {
   public:
-    Run(const CalculationContext& context, std::chrono::nanoseconds yieldInterval)
+    Run(const CalculationContext& context, BusyGuard& busy, std::chrono::nanoseconds yieldInterval)
         : c_(context),
+          busy_(busy),
           steps_(context.window.report, LocationName("Form1", "PushButton3_Click")),
           pacer_(std::chrono::duration_cast<YieldPacer::Clock::duration>(yieldInterval)) {}
 
@@ -90,10 +79,7 @@ class Run {
             return;
         }
         steps_(102, [&] { c_.results.clear(); });
-        steps_(104, [&] {
-            pointerBefore_ = c_.window.pointer.pointer();
-            c_.window.pointer.setPointer(Pointer::Busy);
-        });
+        steps_(104, [&] { busy_.showHourglass(); });
         seed();
         fold();
         output();
@@ -205,18 +191,18 @@ class Run {
                 }
             });
         }
-        steps_(254, [&] { c_.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore_)); });
+        steps_(254, [&] { busy_.endHourglass(); });
         steps_(252, [&] { c_.window.progress.setValue(0); });
         steps_(252, [&] { c_.window.progress.setCaption(QStringLiteral("Progress Bar")); });
         steps_(256, [&] { c_.window.dialogs.message(QStringLiteral("Done.")); });
     }
 
     const CalculationContext& c_;
+    BusyGuard& busy_;
     Steps steps_;
     YieldPacer pacer_;
     Accumulators acc_;
     double lastProgress_ = -1;
-    Pointer pointerBefore_ = Pointer::Default;
 };
 
 }  // namespace
@@ -226,11 +212,11 @@ void RunCalculation(const CalculationContext& context) {
 }
 
 void RunCalculation(const CalculationContext& context, std::chrono::nanoseconds yieldInterval) {
-    if (runUnderWay) {
+    BusyGuard busy(context.window.busy, context.window.pointer, BusyGuard::Operation::Run);
+    if (busy.refused()) {
         return;
     }
-    const RunUnderWay guard;
-    Run(context, yieldInterval).execute();
+    Run(context, busy, yieldInterval).execute();
 }
 
 void ClearResults(ResultsTableModel& results, FailureReport& report) {
@@ -238,8 +224,8 @@ void ClearResults(ResultsTableModel& results, FailureReport& report) {
     steps(100, [&] { results.clear(); });
 }
 
-void RemoveSelectedResult(ResultsTableModel& results, const PointerPort& pointer, int selectedRow) {
-    if (pointer.isBusy() || selectedRow < 0 || selectedRow >= results.count()) {
+void RemoveSelectedResult(ResultsTableModel& results, const BusyState& busy, int selectedRow) {
+    if (busy.hourglassUp() || selectedRow < 0 || selectedRow >= results.count()) {
         return;
     }
     results.removeRowAt(selectedRow);

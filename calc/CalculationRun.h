@@ -34,7 +34,7 @@ void RunCalculation(const CalculationContext& context, std::chrono::nanoseconds 
 void ClearResults(ResultsTableModel& results, FailureReport& report);
 
 // Double-click on the results table: removes the selected row (-1 for none)
-// unless the pointer is busy.
-void RemoveSelectedResult(ResultsTableModel& results, const PointerPort& pointer, int selectedRow);
+// unless the hourglass is up.
+void RemoveSelectedResult(ResultsTableModel& results, const BusyState& busy, int selectedRow);
 
 }  // namespace quillora

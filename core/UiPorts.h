@@ -17,14 +17,6 @@ class PointerPort {
     virtual Pointer pointer() const = 0;
     virtual void setPointer(Pointer pointer) = 0;
     bool isBusy() const { return pointer() == Pointer::Busy; }
-
-    // What a long operation shows when it ends, given the pointer it found
-    // when it began: the arrow, unless it ran inside another operation's
-    // yield (an export pressed during a run), whose hourglass must stay, for
-    // it is what keeps the list and the results whole under that operation.
-    static Pointer AfterBusy(Pointer before) {
-        return before == Pointer::Busy ? Pointer::Busy : Pointer::Default;
-    }
 };
 
 // ProgressBar1: a value from 0 to 100 and a caption.

@@ -51,8 +51,8 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
     if (table.count() == 0) {
         return;
     }
-    const Pointer pointerBefore = context.window.pointer.pointer();
-    step(110, [&] { context.window.pointer.setPointer(Pointer::Busy); });
+    BusyGuard busy(context.window.busy, context.window.pointer, BusyGuard::Operation::Other);
+    step(110, [&] { busy.showHourglass(); });
 
     std::unique_ptr<Spreadsheet> sheet;
     step(112, [&] { sheet = provider.create(); });
@@ -111,7 +111,7 @@ void SaveResultsToSpreadsheet(const ExportContext& context, SpreadsheetProvider&
     call(162, [](Spreadsheet& s) { s.makeVisible(); });
     // Letting go of the client leaves the workbook open in the application.
     sheet.reset();
-    step(164, [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+    step(164, [&] { busy.endHourglass(); });
 }
 
 }  // namespace quillora

@@ -90,13 +90,13 @@ void SaveResultsAsTextFile(const ExportContext& context) {
     if (fileName.isEmpty()) {
         return;
     }
-    const Pointer pointerBefore = context.window.pointer.pointer();
-    step(112, [&] { context.window.pointer.setPointer(Pointer::Busy); });
+    BusyGuard busy(context.window.busy, context.window.pointer, BusyGuard::Operation::Other);
+    step(112, [&] { busy.showHourglass(); });
     step(114, [&] {
         SaveListviewProperlySpaced(context.table, fileName, &context.window.progress,
                                    context.window.pump, context.window.report);
     });
-    step(116, [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+    step(116, [&] { busy.endHourglass(); });
 }
 
 }  // namespace quillora

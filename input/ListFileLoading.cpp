@@ -276,8 +276,8 @@ void LoadNumbersFromFiles(const InputContext& context) {
 
 void LoadFilesInTurn(const InputContext& context, Steps& steps, qsizetype count,
                      const std::function<QString(qsizetype)>& path) {
-    const Pointer pointerBefore = context.window.pointer.pointer();
-    steps(104, [&] { context.window.pointer.setPointer(Pointer::Busy); });
+    BusyGuard busy(context.window.busy, context.window.pointer, BusyGuard::Operation::Other);
+    steps(104, [&] { busy.showHourglass(); });
     ListLoadOptions options;
     options.progress = &context.window.progress;
     options.pump = &context.window.pump;
@@ -287,7 +287,7 @@ void LoadFilesInTurn(const InputContext& context, Steps& steps, qsizetype count,
                          options);
         });
     }
-    steps(110, [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+    steps(110, [&] { busy.endHourglass(); });
 }
 
 }  // namespace quillora

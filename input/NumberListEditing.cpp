@@ -79,23 +79,23 @@ void AddNumbersFromInputBox(const InputContext& context) {
     AddNumbers(context.list, context.flags.currentBase(), answer, &steps);
 }
 
-bool RemoveSelectedNumber(NumberListModel& list, const PointerPort& pointer, int selectedRow) {
-    if (pointer.isBusy() || list.isEmpty() || selectedRow < 0 || selectedRow >= list.count()) {
+bool RemoveSelectedNumber(NumberListModel& list, const BusyState& busy, int selectedRow) {
+    if (busy.hourglassUp() || list.isEmpty() || selectedRow < 0 || selectedRow >= list.count()) {
         return false;
     }
     list.removeAt(selectedRow);
     return true;
 }
 
-bool RemoveSelectedNumberOnKey(NumberListModel& list, const PointerPort& pointer, int selectedRow,
+bool RemoveSelectedNumberOnKey(NumberListModel& list, const BusyState& busy, int selectedRow,
                                int qtKey) {
-    return qtKey == Qt::Key_Delete && RemoveSelectedNumber(list, pointer, selectedRow);
+    return qtKey == Qt::Key_Delete && RemoveSelectedNumber(list, busy, selectedRow);
 }
 
-void ClearList(NumberListModel& list, const PointerPort& pointer, FailureReport& report) {
+void ClearList(NumberListModel& list, const BusyState& busy, FailureReport& report) {
     Steps steps(report, LocationName("Form1", "PushButton2_Click"));
     steps(100, [&] {
-        if (!pointer.isBusy()) {
+        if (!busy.hourglassUp()) {
             list.clear();
         }
     });

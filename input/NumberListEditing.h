@@ -40,14 +40,14 @@ void AddNumbersFromInputBox(const InputContext& context);
 
 // Double-click on the list, and the Delete key: removes the selected row (-1
 // for none) unless the busy pointer shows. True when a row went.
-bool RemoveSelectedNumber(NumberListModel& list, const PointerPort& pointer, int selectedRow);
+bool RemoveSelectedNumber(NumberListModel& list, const BusyState& busy, int selectedRow);
 // ListView1_KeyDown: only Qt::Key_Delete removes; every other key is ignored.
-bool RemoveSelectedNumberOnKey(NumberListModel& list, const PointerPort& pointer, int selectedRow,
+bool RemoveSelectedNumberOnKey(NumberListModel& list, const BusyState& busy, int selectedRow,
                                int qtKey);
 
 // "Clear List" (Form1.PushButton2_Click): empties the list unless the busy
 // pointer shows. The results table is not touched.
-void ClearList(NumberListModel& list, const PointerPort& pointer, FailureReport& report);
+void ClearList(NumberListModel& list, const BusyState& busy, FailureReport& report);
 
 // One sample button: the base it selects and the two texts it appends as they stand.
 struct SampleSet {

@@ -62,14 +62,13 @@ int AddPastedText(NumberListModel& list, std::optional<Base> base, QStringView t
 void AddTextAsNumbers(const InputContext& context, QStringView text, std::string_view handler) {
     Steps steps(context.window.report, LocationName("Form1", handler));
     const bool longText = text.size() >= kLongText;
-    const Pointer pointerBefore = context.window.pointer.pointer();
+    BusyGuard busy(context.window.busy, context.window.pointer, BusyGuard::Operation::Other);
     if (longText) {
-        steps(100, [&] { context.window.pointer.setPointer(Pointer::Busy); });
+        steps(100, [&] { busy.showHourglass(); });
     }
     steps(102, [&] { AddPastedText(context.list, context.flags.currentBase(), text); });
     if (longText) {
-        steps(104,
-              [&] { context.window.pointer.setPointer(PointerPort::AfterBusy(pointerBefore)); });
+        steps(104, [&] { busy.endHourglass(); });
     }
 }
 

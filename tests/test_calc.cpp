@@ -38,7 +38,7 @@ class CalculationRunTest : public ::testing::Test {
     }
 
     CalculationContext context() {
-        return {list, flags, results, {dialogs, pointer, progress, pump, report}};
+        return {list, flags, results, {dialogs, pointer, busy, progress, pump, report}};
     }
     // Yields after every entry unless told otherwise, so that pump scripts
     // run at known positions.
@@ -63,6 +63,7 @@ class CalculationRunTest : public ::testing::Test {
     FakeBaseFlags flags;
     ResultsTableModel results;
     FakePointer pointer;
+    BusyState busy{pointer};
     FakeProgress progress;
     FakePump pump;
     RecordingDialogs dialogs;
@@ -262,12 +263,14 @@ class FailingPorts : public CalculationRunTest {
     ThrowingProgress badProgress;
     ThrowingPointer badPointer;
     ThrowingPump badPump;
+    BusyState badBusy{badPointer};
 };
 
 TEST_F(FailingPorts, EveryFailureIsReportedAtItsLabel) {
     list.entries = {"1", "2", "3"};
-    RunCalculation({list, flags, results, {dialogs, badPointer, badProgress, badPump, report}},
-                   std::chrono::nanoseconds::zero());
+    RunCalculation(
+        {list, flags, results, {dialogs, badPointer, badBusy, badProgress, badPump, report}},
+        std::chrono::nanoseconds::zero());
     EXPECT_THAT(report.labels(), ElementsAre(104, 198, 200, 198, 200, 254, 252));
     EXPECT_EQ(report.failures[0].location, kRunLocation);
     EXPECT_EQ(report.failures[0].description, "Pointer failed");
@@ -368,15 +371,15 @@ TEST_F(CalculationRunTest, ClearResultsEmptiesTheRowsAndKeepsTheColumns) {
 TEST_F(CalculationRunTest, RowRemovalNeedsASelectionAndAnIdlePointer) {
     run({"1", "2"}, Base::Decimal);
     pointer.current = Pointer::Busy;
-    RemoveSelectedResult(results, pointer, 1);
+    RemoveSelectedResult(results, busy, 1);
     EXPECT_EQ(results.count(), 4);
 
     pointer.current = Pointer::Hand;
-    RemoveSelectedResult(results, pointer, -1);
-    RemoveSelectedResult(results, pointer, 4);
+    RemoveSelectedResult(results, busy, -1);
+    RemoveSelectedResult(results, busy, 4);
     EXPECT_EQ(results.count(), 4);
 
-    RemoveSelectedResult(results, pointer, 1);
+    RemoveSelectedResult(results, busy, 1);
     ASSERT_EQ(results.count(), 3);
     EXPECT_EQ(results.row(0).base, "Decimal");
     EXPECT_EQ(results.row(1).base, "Octal");
@@ -402,6 +405,68 @@ TEST(ResultsTableModel, ARowNamedAsABaseIsWrittenInItAndOtherNamesInNone) {
     EXPECT_EQ(table.row(table.addRow(QStringLiteral("Binary"))).writtenIn, Base::Binary);
     EXPECT_EQ(table.row(table.addRow(QStringLiteral("decimal"))).writtenIn, std::nullopt);
     EXPECT_EQ(table.row(table.addRow(QStringLiteral("=Own"))).writtenIn, std::nullopt);
+}
+
+// ---- the busy guard -------------------------------------------------------
+
+TEST(BusyGuard, OneRunAtATimeWhileOtherOperationsMayNestInside) {
+    FakePointer pointer;
+    BusyState state{pointer};
+    std::vector<bool> told;
+    state.onRunUnderWay([&](bool underWay) { told.push_back(underWay); });
+    {
+        const BusyGuard run(state, pointer, BusyGuard::Operation::Run);
+        EXPECT_FALSE(run.refused());
+        EXPECT_TRUE(state.runUnderWay());
+        const BusyGuard second(state, pointer, BusyGuard::Operation::Run);
+        EXPECT_TRUE(second.refused());
+        const BusyGuard exportInside(state, pointer, BusyGuard::Operation::Other);
+        EXPECT_FALSE(exportInside.refused());
+    }
+    EXPECT_FALSE(state.runUnderWay());
+    // The refused run neither told the window nor ended the first one early.
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    const BusyGuard next(state, pointer, BusyGuard::Operation::Run);
+    EXPECT_FALSE(next.refused());
+}
+
+TEST(BusyGuard, TheHourglassEndsAsItWasFoundEvenOnAnEarlyReturn) {
+    FakePointer pointer;
+    BusyState state{pointer};
+    pointer.current = Pointer::Hand;
+    std::size_t pointerSets = 0;
+    {
+        BusyGuard outer(state, pointer, BusyGuard::Operation::Run);
+        outer.showHourglass();
+        EXPECT_TRUE(state.hourglassUp());
+        {
+            BusyGuard inner(state, pointer, BusyGuard::Operation::Other);
+            inner.showHourglass();
+            inner.endHourglass();
+            EXPECT_EQ(pointer.current, Pointer::Busy) << "the outer operation's hourglass stays";
+        }
+        {
+            BusyGuard leftEarly(state, pointer, BusyGuard::Operation::Other);
+            leftEarly.showHourglass();
+        }
+        EXPECT_EQ(pointer.current, Pointer::Busy);
+        outer.endHourglass();
+        EXPECT_EQ(pointer.current, Pointer::Default);
+        pointerSets = pointer.history.size();
+    }
+    EXPECT_EQ(pointer.history.size(), pointerSets) << "an ended hourglass is not ended twice";
+
+    {
+        BusyGuard leftEarly(state, pointer, BusyGuard::Operation::Other);
+        leftEarly.showHourglass();
+    }
+    EXPECT_EQ(pointer.current, Pointer::Default);
+    EXPECT_FALSE(state.hourglassUp());
+
+    // An operation that never showed the hourglass leaves the pointer alone.
+    pointer.current = Pointer::Hand;
+    { const BusyGuard quiet(state, pointer, BusyGuard::Operation::Other); }
+    EXPECT_EQ(pointer.current, Pointer::Hand);
 }
 
 }  // namespace

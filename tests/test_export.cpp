@@ -71,12 +71,13 @@ QByteArray ReadFile(const QString& path) {
 
 class ExportTest : public ::testing::Test {
   protected:
-    ExportContext context() { return {table, {dialogs, pointer, progress, pump, report}}; }
+    ExportContext context() { return {table, {dialogs, pointer, busy, progress, pump, report}}; }
     QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
 
     ResultsTableModel table;
     RecordingDialogs dialogs;
     FakePointer pointer;
+    BusyState busy{pointer};
     FakeProgress progress;
     FakePump pump;
     RecordingReport report;

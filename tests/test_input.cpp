@@ -53,11 +53,12 @@ struct Window {
     NumberListModel list;
     FakeBaseFlags flags{Base::Decimal};
     FakePointer pointer;
+    BusyState busy{pointer};
     RecordingDialogs dialogs;
     RecordingReport report;
     FakeProgress progress;
     FakePump pump;
-    InputContext context{list, flags, {dialogs, pointer, progress, pump, report}};
+    InputContext context{list, flags, {dialogs, pointer, busy, progress, pump, report}};
 };
 
 // ---- typed numbers -------------------------------------------------------
@@ -137,33 +138,35 @@ TEST(RemoveSelectedNumber, RemovesOnlyTheSelectedRowWhenIdle) {
         list.append(std::string_view(t));
     }
     FakePointer pointer;
-    EXPECT_FALSE(RemoveSelectedNumber(list, pointer, -1));
-    EXPECT_FALSE(RemoveSelectedNumber(list, pointer, 3));
-    EXPECT_FALSE(RemoveSelectedNumberOnKey(list, pointer, 1, Qt::Key_Backspace));
+    BusyState busy{pointer};
+    EXPECT_FALSE(RemoveSelectedNumber(list, busy, -1));
+    EXPECT_FALSE(RemoveSelectedNumber(list, busy, 3));
+    EXPECT_FALSE(RemoveSelectedNumberOnKey(list, busy, 1, Qt::Key_Backspace));
     pointer.current = Pointer::Busy;
-    EXPECT_FALSE(RemoveSelectedNumber(list, pointer, 1));
-    EXPECT_FALSE(RemoveSelectedNumberOnKey(list, pointer, 1, Qt::Key_Delete));
+    EXPECT_FALSE(RemoveSelectedNumber(list, busy, 1));
+    EXPECT_FALSE(RemoveSelectedNumberOnKey(list, busy, 1, Qt::Key_Delete));
     EXPECT_EQ(Entries(list), (Texts{"1", "2", "3"}));
 
     pointer.current = Pointer::Hand;
-    EXPECT_TRUE(RemoveSelectedNumberOnKey(list, pointer, 1, Qt::Key_Delete));
-    EXPECT_TRUE(RemoveSelectedNumber(list, pointer, 0));
+    EXPECT_TRUE(RemoveSelectedNumberOnKey(list, busy, 1, Qt::Key_Delete));
+    EXPECT_TRUE(RemoveSelectedNumber(list, busy, 0));
     EXPECT_EQ(Entries(list), Texts{"3"});
 
     NumberListModel empty;
-    EXPECT_FALSE(RemoveSelectedNumber(empty, pointer, 0));
+    EXPECT_FALSE(RemoveSelectedNumber(empty, busy, 0));
 }
 
 TEST(ClearList, EmptiesTheListUnlessBusy) {
     NumberListModel list;
     list.append(std::string_view("1"));
     FakePointer pointer;
+    BusyState busy{pointer};
     RecordingReport report;
     pointer.current = Pointer::Busy;
-    ClearList(list, pointer, report);
+    ClearList(list, busy, report);
     EXPECT_EQ(list.count(), 1);
     pointer.current = Pointer::Default;
-    ClearList(list, pointer, report);
+    ClearList(list, busy, report);
     EXPECT_TRUE(list.isEmpty());
     EXPECT_TRUE(report.failures.empty());
 }

@@ -78,9 +78,10 @@ int main(int argc, char** argv) {
         options.connectLimit = std::chrono::seconds(60);
     }
     ConsoleWindow window;
+    BusyState busy{window};
     ResultsTableModel table;
     FillSample(table);
     LibreOfficeProvider provider(&window, options);
-    SaveResultsToSpreadsheet({table, window, window, window, window, window}, provider);
+    SaveResultsToSpreadsheet({table, {window, window, busy, window, window, window}}, provider);
     return window.failed ? 1 : 0;
 }
