@@ -26,9 +26,10 @@ inline unsigned Digit(char c) {
     return kDigitTable[static_cast<unsigned char>(c)];
 }
 
-// Bits per digit for a power-of-two base, 0 otherwise.
+// Bits per digit for a power-of-two base, 0 otherwise. (std::has_single_bit would call a
+// library popcount on processors the build does not assume popcnt for.)
 unsigned BitsPerDigit(unsigned base) {
-    return std::has_single_bit(base) ? static_cast<unsigned>(std::countr_zero(base)) : 0;
+    return (base & (base - 1)) == 0 ? static_cast<unsigned>(std::countr_zero(base)) : 0;
 }
 
 bool DigitsWithinBase(std::string_view s, unsigned base) {
@@ -117,18 +118,24 @@ void DropZeroWords(Words& w) {
 
 constexpr char kDigitChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-// Digits of a power-of-two base. When a digit's width divides 64 (bases 2, 4, 16) each word
-// is read whole from its own digits; otherwise digits may straddle two words.
-Words PackBits(std::string_view s, unsigned bits) {
-    Words w((s.size() * bits + 63) / 64, 0);
+// Digits of a power-of-two base into w, checking on the way that each is below the base
+// (false, w spoilt, when one is not). When a digit's width divides 64 (bases 2, 4, 16) each
+// word is read whole from its own digits; otherwise digits may straddle two words.
+bool PackBits(std::string_view s, unsigned bits, Words& w) {
+    w.assignZeros((s.size() * bits + 63) / 64);
+    const unsigned mask = (1u << bits) - 1;
+    unsigned seen = 0;
     if (64 % bits == 0) {
         const std::size_t perWord = 64 / bits;
         std::size_t end = s.size();
         for (std::size_t index = 0; end > 0; ++index) {
             const std::size_t begin = end > perWord ? end - perWord : 0;
             std::uint64_t v = 0;
-            for (std::size_t i = begin; i < end; ++i)
-                v = (v << bits) | Digit(s[i]);
+            for (std::size_t i = begin; i < end; ++i) {
+                const unsigned d = Digit(s[i]);
+                seen |= d;
+                v = (v << bits) | (d & mask);
+            }
             w[index] = v;
             end = begin;
         }
@@ -137,7 +144,9 @@ Words PackBits(std::string_view s, unsigned bits) {
         std::uint64_t word = 0;
         unsigned held = 0;
         for (std::size_t i = s.size(); i-- > 0;) {
-            const std::uint64_t d = Digit(s[i]);
+            const unsigned digit = Digit(s[i]);
+            seen |= digit;
+            const std::uint64_t d = digit & mask;
             word |= d << held;
             held += bits;
             if (held >= 64) {
@@ -149,51 +158,103 @@ Words PackBits(std::string_view s, unsigned bits) {
         if (held > 0)
             w[index] = word;
     }
+    if ((seen >> bits) != 0)
+        return false;
     DropZeroWords(w);
-    return w;
+    return true;
 }
 
-std::string UnpackBits(const Words& w, unsigned bits) {
-    const std::size_t totalBits = (w.size() - 1) * 64 + std::bit_width(w.back());
+// width (at most 32) bits of w from bit offset on, zeros beyond its top.
+std::uint64_t BitField(const std::uint64_t* w, std::size_t size, std::size_t offset,
+                       unsigned width) {
+    const std::size_t i = offset / 64;
+    const unsigned shift = offset % 64;
+    if (i >= size)
+        return 0;
+    std::uint64_t v = w[i] >> shift;
+    if (shift + width > 64 && i + 1 < size)
+        v |= w[i + 1] << (64 - shift);
+    return v & ((std::uint64_t{1} << width) - 1);
+}
+
+// Eight digits of bits (1, 3 or 4) each, the low 8 * bits of v, as eight characters in one
+// word, the most significant digit first in memory: the digits are spread to a byte each by
+// halving the groups three times, then turned into characters all at once.
+template <unsigned bits>
+std::uint64_t EightDigitChars(std::uint64_t v) {
+    const unsigned half = 4 * bits, quarter = 2 * bits;
+    v = (v & ((std::uint64_t{1} << half) - 1)) | ((v >> half) << 32);
+    const std::uint64_t pairs = ((std::uint64_t{1} << quarter) - 1) * 0x0000000100000001ULL;
+    v = (v & pairs) | (((v >> quarter) & pairs) << 16);
+    const std::uint64_t ones = ((std::uint64_t{1} << bits) - 1) * 0x0001000100010001ULL;
+    v = (v & ones) | (((v >> bits) & ones) << 8);
+    // Byte i holds digit i, the least significant first.
+    std::uint64_t chars = v + 0x3030303030303030ULL;
+    if constexpr (bits == 4) {
+        // Digits from 10 carry into bit 4 when 6 is added: they step on from "9" + 1 to "A".
+        chars += (((v + 0x0606060606060606ULL) >> 4) & 0x0101010101010101ULL) * 7;
+    }
+    if constexpr (std::endian::native == std::endian::little)
+        chars = __builtin_bswap64(chars);
+    return chars;
+}
+
+// Digits of a nonzero value in a power-of-two base of 2, 8 or 16, eight digits at a time.
+template <unsigned bits>
+std::string UnpackBits(const std::uint64_t* w, std::size_t size) {
+    const std::size_t totalBits = (size - 1) * 64 + std::bit_width(w[size - 1]);
     const std::size_t count = (totalBits + bits - 1) / bits;
-    const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+    if (size == 1) {
+        // One word: every group is a plain shift, into a buffer the result is made from.
+        char buffer[64];
+        char* p = buffer + sizeof buffer;
+        for (std::size_t written = 0; written < count; written += 8) {
+            const std::uint64_t group = (w[0] >> (written * bits)) & ((1ULL << (8 * bits)) - 1);
+            const std::uint64_t chars = EightDigitChars<bits>(group);
+            p -= 8;
+            std::memcpy(p, &chars, 8);
+        }
+        return std::string(buffer + sizeof buffer - count, count);
+    }
     std::string out(count, '0');
-    char* const last = out.data() + count - 1;
-    if (64 % bits == 0) {
-        const std::size_t perWord = 64 / bits;
-        std::size_t j = 0;
-        for (const std::uint64_t word : w) {
-            std::uint64_t v = word;
-            for (std::size_t k = 0; k < perWord && j < count; ++k, ++j) {
-                *(last - j) = kDigitChars[v & mask];
-                v >>= bits;
-            }
-        }
-        return out;
+    char* p = out.data() + count;
+    std::size_t offset = 0, left = count;
+    for (; left >= 8; left -= 8, offset += 8 * bits) {
+        const std::uint64_t chars = EightDigitChars<bits>(BitField(w, size, offset, 8 * bits));
+        p -= 8;
+        std::memcpy(p, &chars, 8);
     }
-    // Digits straddle words: each word's bits follow the few left over from the one before.
-    std::size_t j = 0;
-    std::uint64_t left = 0;
-    unsigned leftBits = 0;
-    for (const std::uint64_t word : w) {
-        std::uint64_t v = word;
-        unsigned available = 64;
-        if (leftBits > 0) {
-            const unsigned taken = bits - leftBits;
-            *(last - j++) = kDigitChars[(left | (v << leftBits)) & mask];
-            v >>= taken;
-            available -= taken;
-        }
-        for (; available >= bits && j < count; available -= bits) {
-            *(last - j++) = kDigitChars[v & mask];
-            v >>= bits;
-        }
-        left = v;
-        leftBits = available;
+    if (left > 0) {
+        // The last few digits stand at the end of a group of eight, zeros before them.
+        const std::uint64_t chars = EightDigitChars<bits>(BitField(w, size, offset, 8 * bits));
+        char group[8];
+        std::memcpy(group, &chars, 8);
+        std::memcpy(out.data(), group + 8 - left, left);
     }
-    if (j < count)
-        *(last - j) = kDigitChars[left & mask];
     return out;
+}
+
+// The same for the bases 4 and 32, digit by digit.
+std::string UnpackBitsOneByOne(const std::uint64_t* w, std::size_t size, unsigned bits) {
+    const std::size_t totalBits = (size - 1) * 64 + std::bit_width(w[size - 1]);
+    const std::size_t count = (totalBits + bits - 1) / bits;
+    std::string out(count, '0');
+    for (std::size_t j = 0; j < count; ++j)
+        out[count - 1 - j] = kDigitChars[BitField(w, size, j * bits, bits)];
+    return out;
+}
+
+std::string WriteBits(const std::uint64_t* w, std::size_t size, unsigned bits) {
+    switch (bits) {
+        case 1:
+            return UnpackBits<1>(w, size);
+        case 3:
+            return UnpackBits<3>(w, size);
+        case 4:
+            return UnpackBits<4>(w, size);
+        default:
+            return UnpackBitsOneByOne(w, size, bits);
+    }
 }
 
 // w = w / d; returns w mod d.
@@ -249,16 +310,12 @@ char* WriteChunk(char* end, std::uint64_t v, unsigned base, unsigned width, bool
 }
 
 std::string WriteWord(std::uint64_t v, unsigned base) {
+    if (v == 0)
+        return "0";
+    // Straight from the bits, upper-case letters and all.
+    if (const unsigned bits = BitsPerDigit(base); bits != 0)
+        return WriteBits(&v, 1, bits);
     char buffer[64];
-    if (const unsigned bits = BitsPerDigit(base); bits != 0) {
-        // Straight from the bits, upper-case letters and all.
-        char* begin = buffer + sizeof buffer;
-        do {
-            *--begin = kDigitChars[v & (base - 1)];
-            v >>= bits;
-        } while (v != 0);
-        return std::string(begin, buffer + sizeof buffer);
-    }
     char* end = std::to_chars(buffer, buffer + sizeof buffer, v, static_cast<int>(base)).ptr;
     if (base > 10) {
         for (char* p = buffer; p != end; ++p)
@@ -272,14 +329,16 @@ bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
     // The first digit is nonzero, so the value is at least base^(length - 1).
     if (const unsigned bits = BitsPerDigit(base); bits != 0 && (s.size() - 1) * bits >= 64)
         return false;
-    if (const unsigned bits = BitsPerDigit(base); bits != 0 && s.size() * bits <= 64) {
-        std::uint64_t beyond = 0;
+    if (const unsigned bits = BitsPerDigit(base); bits != 0) {
+        unsigned seen = 0;
         for (char c : s) {
             const unsigned d = Digit(c);
             v = (v << bits) | (d & (base - 1));
-            beyond |= d >> bits;
+            seen |= d;
         }
-        if (beyond == 0)
+        // Room left in the word for the first digit (22 octal digits leave it one bit).
+        const std::size_t room = 64 - (s.size() - 1) * bits;
+        if ((seen >> bits) == 0 && (room >= bits || (Digit(s[0]) >> room) == 0))
             return true;
         v = 0;
     }
@@ -300,7 +359,8 @@ bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
 // Decimal digits of 2^1024 - 2^970, the least whole number that rounds beyond the largest double.
 const std::string& DecimalRangeLimit() {
     static const std::string limit = [] {
-        Words w(16, 0);
+        Words w;
+        w.assignZeros(16);
         w[15] = ~std::uint64_t{0} << 10;
         return WriteDigits(w, 10);
     }();
@@ -316,18 +376,37 @@ bool DecimalBeyondDoubleRange(std::string_view s) {
 
 }  // namespace
 
-Words ReadDigits(std::string_view digits, unsigned base) {
+void Words::assignZeros(std::size_t count) {
+    size_ = 0;
+    reserve(count);
+    std::fill_n(data_, count, std::uint64_t{0});
+    size_ = count;
+}
+
+void Words::reserve(std::size_t count) {
+    if (count <= capacity_)
+        return;
+    std::vector<std::uint64_t> grown(count);
+    std::copy_n(data_, size_, grown.data());
+    heap_ = std::move(grown);
+    data_ = heap_.data();
+    capacity_ = count;
+}
+
+void ReadDigits(std::string_view digits, unsigned base, Words& w) {
     const std::string_view s = StripZeroDigits(digits);
-    Words w;
     if (s.empty())
-        return w;
+        return;
     // Plain decimal digits are within their base: no second pass over them.
     const bool decimal = base == 10 && AllDecimalDigits(s);
-    const bool within = decimal || DigitsWithinBase(s, base);
-    if (const unsigned bits = BitsPerDigit(base); bits != 0 && within)
-        return PackBits(s, bits);
+    if (const unsigned bits = BitsPerDigit(base); bits != 0 && PackBits(s, bits, w))
+        return;
+    w.assignZeros(0);
+    const bool within = decimal || (BitsPerDigit(base) == 0 && DigitsWithinBase(s, base));
     const Chunk chunk = ChunkFor(base, within);
-    w.reserve(s.size() * 6 / 64 + 2);
+    // Each digit adds at most the bits of its largest value (35 when beyond the base).
+    const auto bitsPerDigit = static_cast<std::size_t>(std::bit_width(within ? base - 1 : 35u));
+    w.reserve(s.size() * bitsPerDigit / 64 + 2);
     std::size_t first = s.size() % chunk.digits;
     if (first == 0)
         first = chunk.digits;
@@ -343,26 +422,31 @@ Words ReadDigits(std::string_view digits, unsigned base) {
         }
     }
     DropZeroWords(w);
-    return w;
 }
 
-std::string WriteDigits(Words value, unsigned base) {
+std::string WriteDigits(Words& value, unsigned base) {
     if (value.empty())
         return "0";
     if (const unsigned bits = BitsPerDigit(base); bits != 0)
-        return UnpackBits(value, bits);
+        return WriteBits(value.begin(), value.size(), bits);
     if (value.size() == 1)
         return WriteWord(value[0], base);
     const Chunk chunk = ChunkFor(base, true);
-    // At least one bit per digit for base 3 and up: 64 digits per word is an upper bound.
-    std::string buffer(value.size() * 64 + 1, '0');
-    char* const end = buffer.data() + buffer.size();
+    // The digits are written into the result itself, from its end, and moved to its front
+    // once: a value below 2^bits has at most bits / floor(log2 base) + 1 digits, and for base
+    // 10 at most bits * 0.30127 + 1.
+    const std::size_t totalBits = (value.size() - 1) * 64 + std::bit_width(value.back());
+    const std::size_t room =
+        base == 10 ? totalBits * 1234 / 4096 + 1 : totalBits / (std::bit_width(base) - 1) + 1;
+    std::string out(room, '0');
+    char* const end = out.data() + out.size();
     char* begin = end;
     while (!value.empty()) {
         const std::uint64_t r = DivideInPlace(value, chunk.power);
         begin = WriteChunk(begin, r, base, chunk.digits, !value.empty());
     }
-    return std::string(begin, end);
+    out.erase(0, static_cast<std::size_t>(begin - out.data()));
+    return out;
 }
 
 bool BeyondDoubleRange(const Words& value) {
@@ -388,10 +472,11 @@ std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bo
     // No base has more than 5.17 bits per digit, so short texts need no logarithm.
     if (checkRange && s.size() > 199 && static_cast<double>(s.size() - 1) * std::log2(from) > 1025)
         throw OverflowError();
-    Words w = ReadDigits(s, from);
+    Words w;
+    ReadDigits(s, from, w);
     if (checkRange && BeyondDoubleRange(w))
         throw OverflowError();
-    return WriteDigits(std::move(w), to);
+    return WriteDigits(w, to);
 }
 
 }  // namespace quillora::detail
