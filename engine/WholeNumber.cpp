@@ -77,7 +77,7 @@ struct Chunk {
     std::uint64_t power;
 };
 
-Chunk ChunkFor(unsigned base, bool withinBase) {
+constexpr Chunk MakeChunk(unsigned base, bool withinBase) {
     const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() / (withinBase ? 1 : 36);
     Chunk chunk{1, base};
     while (chunk.power <= limit / base) {
@@ -85,6 +85,19 @@ Chunk ChunkFor(unsigned base, bool withinBase) {
         ++chunk.digits;
     }
     return chunk;
+}
+
+// Worked out once: the loop above costs as much as the rest of a short conversion.
+template <bool withinBase>
+constexpr std::array<Chunk, 37> kChunks = [] {
+    std::array<Chunk, 37> chunks{};
+    for (unsigned base = 2; base <= 36; ++base)
+        chunks[base] = MakeChunk(base, withinBase);
+    return chunks;
+}();
+
+Chunk ChunkFor(unsigned base, bool withinBase) {
+    return withinBase ? kChunks<true>[base] : kChunks<false>[base];
 }
 
 std::uint64_t ReadChunk(std::string_view s, unsigned base) {
@@ -118,50 +131,126 @@ void DropZeroWords(Words& w) {
 
 constexpr char kDigitChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-// Digits of a power-of-two base into w, checking on the way that each is below the base
-// (false, w spoilt, when one is not). When a digit's width divides 64 (bases 2, 4, 16) each
-// word is read whole from its own digits; otherwise digits may straddle two words.
-bool PackBits(std::string_view s, unsigned bits, Words& w) {
+// The value of eight digit characters of base 2, 8 or 16 (bits 1, 3 or 4), the first the most
+// significant; false unless all eight are plain digits of the base (a stray character or a
+// digit beyond the base is left to the digit-by-digit reading).
+template <unsigned bits>
+bool EightPowerDigits(const char* p, std::uint64_t& value) {
+    if constexpr (std::endian::native != std::endian::little)
+        return false;
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+    std::uint64_t digits;
+    if constexpr (bits == 4) {
+        // Bytes in a range [low, high]: below 0x80, then x + 0x80 - low sets the top bit and
+        // x + 0x7F - high does not, with no carry from byte to byte.
+        const auto within = [x](std::uint64_t low, std::uint64_t high) {
+            return (x + (0x80 - low) * kOnes) & ~(x + (0x7F - high) * kOnes);
+        };
+        const std::uint64_t folded = x | 0x20 * kOnes;  // "A"-"F" onto "a"-"f"
+        const std::uint64_t letters =
+            (folded + (0x80 - 'a') * kOnes) & ~(folded + (0x7F - 'f') * kOnes) & kHigh;
+        if ((x & kHigh) != 0 || ((within('0', '9') | letters) & kHigh) != kHigh)
+            return false;
+        // A letter's low nibble is one less than its value less 9.
+        digits = (x & 0x0F * kOnes) + (letters >> 7) * 9;
+    } else {
+        const std::uint64_t nibbles = x & 0x0F * kOnes;
+        if ((x & 0xF0 * kOnes) != 0x30 * kOnes ||
+            ((nibbles + (16 - (1u << bits)) * kOnes) & 0xF0 * kOnes) != 0)
+            return false;
+        digits = nibbles;
+    }
+    // The first digit in the lowest byte: reversed, then pairs, fours and eights joined.
+    digits = __builtin_bswap64(digits);
+    digits = (digits & 0x00FF00FF00FF00FFULL) | (((digits >> 8) & 0x00FF00FF00FF00FFULL) << bits);
+    digits =
+        (digits & 0x0000FFFF0000FFFFULL) | (((digits >> 16) & 0x0000FFFF0000FFFFULL) << (2 * bits));
+    value = (digits & 0xFFFFFFFFULL) | ((digits >> 32) << (4 * bits));
+    return true;
+}
+
+// Digits of a power-of-two base into w, eight at a time from the last, checking on the way
+// that each is below the base (false, w spoilt, when one is not). Groups of 8 * bits bits
+// are laid into the words, straddling two where they must.
+template <unsigned bits>
+bool PackBitsOf(std::string_view s, Words& w) {
+    constexpr unsigned kMask = (1u << bits) - 1;
     w.assignZeros((s.size() * bits + 63) / 64);
-    const unsigned mask = (1u << bits) - 1;
+    std::size_t index = 0;
+    std::uint64_t word = 0;
+    unsigned held = 0;
     unsigned seen = 0;
-    if (64 % bits == 0) {
-        const std::size_t perWord = 64 / bits;
-        std::size_t end = s.size();
-        for (std::size_t index = 0; end > 0; ++index) {
-            const std::size_t begin = end > perWord ? end - perWord : 0;
-            std::uint64_t v = 0;
+    std::size_t end = s.size();
+    while (end > 0) {
+        const std::size_t count = end >= 8 ? 8 : end;
+        const std::size_t begin = end - count;
+        std::uint64_t group = 0;
+        if (count < 8 || !EightPowerDigits<bits>(s.data() + begin, group)) {
+            group = 0;
             for (std::size_t i = begin; i < end; ++i) {
                 const unsigned d = Digit(s[i]);
                 seen |= d;
-                v = (v << bits) | (d & mask);
-            }
-            w[index] = v;
-            end = begin;
-        }
-    } else {
-        std::size_t index = 0;
-        std::uint64_t word = 0;
-        unsigned held = 0;
-        for (std::size_t i = s.size(); i-- > 0;) {
-            const unsigned digit = Digit(s[i]);
-            seen |= digit;
-            const std::uint64_t d = digit & mask;
-            word |= d << held;
-            held += bits;
-            if (held >= 64) {
-                w[index++] = word;
-                held -= 64;
-                word = held > 0 ? d >> (bits - held) : 0;
+                group = (group << bits) | (d & kMask);
             }
         }
-        if (held > 0)
-            w[index] = word;
+        word |= group << held;
+        held += count * bits;
+        if (held >= 64) {
+            w[index++] = word;
+            held -= 64;
+            word = held > 0 ? group >> (count * bits - held) : 0;
+        }
+        end = begin;
     }
+    if (held > 0)
+        w[index] = word;
     if ((seen >> bits) != 0)
         return false;
     DropZeroWords(w);
     return true;
+}
+
+// The bases 4 and 32, digit by digit.
+bool PackBitsOneByOne(std::string_view s, unsigned bits, Words& w) {
+    w.assignZeros((s.size() * bits + 63) / 64);
+    const unsigned mask = (1u << bits) - 1;
+    unsigned seen = 0;
+    std::size_t index = 0;
+    std::uint64_t word = 0;
+    unsigned held = 0;
+    for (std::size_t i = s.size(); i-- > 0;) {
+        const unsigned digit = Digit(s[i]);
+        seen |= digit;
+        const std::uint64_t d = digit & mask;
+        word |= d << held;
+        held += bits;
+        if (held >= 64) {
+            w[index++] = word;
+            held -= 64;
+            word = held > 0 ? d >> (bits - held) : 0;
+        }
+    }
+    if (held > 0)
+        w[index] = word;
+    if ((seen >> bits) != 0)
+        return false;
+    DropZeroWords(w);
+    return true;
+}
+
+bool PackBits(std::string_view s, unsigned bits, Words& w) {
+    switch (bits) {
+        case 1:
+            return PackBitsOf<1>(s, w);
+        case 3:
+            return PackBitsOf<3>(s, w);
+        case 4:
+            return PackBitsOf<4>(s, w);
+        default:
+            return PackBitsOneByOne(s, bits, w);
+    }
 }
 
 // width (at most 32) bits of w from bit offset on, zeros beyond its top.
@@ -283,9 +372,48 @@ constexpr std::array<char, 200> kDigitPairs = [] {
     return pairs;
 }();
 
+// The eight decimal digits of v (below 10^8) as characters in one word, the first digit first
+// in memory: v is split into halves of four digits, quarters of two and single digits, each
+// split done for all parts at once with a multiplication by a scaled reciprocal (exact for
+// these ranges: x * 10486 >> 20 is x / 100 below 43,699, x * 103 >> 10 is x / 10 below 179).
+std::uint64_t EightDecimalChars(std::uint32_t v) {
+    std::uint64_t x = (v / 10000) | (static_cast<std::uint64_t>(v % 10000) << 32);
+    std::uint64_t high = ((x * 10486) >> 20) & 0x0000007F0000007FULL;
+    x = high | ((x - high * 100) << 16);
+    high = ((x * 103) >> 10) & 0x000F000F000F000FULL;
+    x = high | ((x - high * 10) << 8);
+    return x + 0x3030303030303030ULL;
+}
+
+// The 19 digits of v (below 10^19), zeros in front, ending at end.
+char* WriteNineteenDecimals(char* end, std::uint64_t v) {
+    if constexpr (std::endian::native != std::endian::little) {
+        for (int i = 0; i < 19; ++i, v /= 10)
+            *--end = static_cast<char>('0' + v % 10);
+        return end;
+    }
+    const std::uint64_t top = v / 10'000'000'000'000'000ULL;
+    const std::uint64_t rest = v - top * 10'000'000'000'000'000ULL;
+    const auto upper = static_cast<std::uint32_t>(rest / 100'000'000);
+    const auto lower = static_cast<std::uint32_t>(rest - std::uint64_t{upper} * 100'000'000);
+    const std::uint64_t lowerChars = EightDecimalChars(lower);
+    const std::uint64_t upperChars = EightDecimalChars(upper);
+    end -= 8;
+    std::memcpy(end, &lowerChars, 8);
+    end -= 8;
+    std::memcpy(end, &upperChars, 8);
+    const auto pair = static_cast<unsigned>(top % 100);
+    *--end = kDigitPairs[2 * pair + 1];
+    *--end = kDigitPairs[2 * pair];
+    *--end = static_cast<char>('0' + top / 100);
+    return end;
+}
+
 // Writes v's digits right-aligned ending at end; width digits when pad, else no leading zeros.
 char* WriteChunk(char* end, std::uint64_t v, unsigned base, unsigned width, bool pad) {
     unsigned written = 0;
+    if (base == 10 && pad && width == 19)
+        return WriteNineteenDecimals(end, v);
     if (base == 10) {
         while (v >= 10) {  // v < 10^(width - written), so a pair always fits
             const auto pair = static_cast<unsigned>(v % 100);
