@@ -13,6 +13,27 @@
 #include "WordArithmetic.h"
 
 namespace quillora::detail {
+
+// Eight characters at a time: every byte has the high nibble 3, and adding 6 carries none of
+// the low nibbles into it (so none is above 9).
+bool AllDecimalDigits(std::string_view s) {
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
+    constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
+    constexpr std::uint64_t kSixes = 0x0606060606060606ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, sizeof word);
+        if ((word & kHigh) != kThrees || ((word + kSixes) & kHigh) != kThrees)
+            return false;
+    }
+    for (; i < s.size(); ++i) {
+        if (!IsDecimalDigit(s[i]))
+            return false;
+    }
+    return true;
+}
+
 namespace {
 
 constexpr std::array<std::uint8_t, 256> kDigitTable = [] {
@@ -35,26 +56,6 @@ unsigned BitsPerDigit(unsigned base) {
 bool DigitsWithinBase(std::string_view s, unsigned base) {
     for (char c : s) {
         if (Digit(c) >= base)
-            return false;
-    }
-    return true;
-}
-
-// Eight characters at a time: every byte has the high nibble 3, and adding 6 carries none of
-// the low nibbles into it (so none is above 9).
-bool AllDecimalDigits(std::string_view s) {
-    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
-    constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
-    constexpr std::uint64_t kSixes = 0x0606060606060606ULL;
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, s.data() + i, sizeof word);
-        if ((word & kHigh) != kThrees || ((word + kSixes) & kHigh) != kThrees)
-            return false;
-    }
-    for (; i < s.size(); ++i) {
-        if (!IsDecimalDigit(s[i]))
             return false;
     }
     return true;
@@ -452,7 +453,8 @@ std::string WriteWord(std::uint64_t v, unsigned base) {
     return std::string(buffer, end);
 }
 
-bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
+// decimal: base is 10 and every character a decimal digit.
+bool TryReadWord(std::string_view s, unsigned base, bool decimal, std::uint64_t& v) {
     v = 0;
     // The first digit is nonzero, so the value is at least base^(length - 1).
     if (const unsigned bits = BitsPerDigit(base); bits != 0 && (s.size() - 1) * bits >= 64)
@@ -472,7 +474,7 @@ bool TryReadWord(std::string_view s, unsigned base, std::uint64_t& v) {
     }
     // Up to 19 decimal digits cannot overflow: eight at a time, without the checks; a
     // twentieth is checked on its own.
-    if (base == 10 && s.size() <= 20 && AllDecimalDigits(s)) {
+    if (decimal && s.size() <= 20) {
         v = ReadDecimalChunk(s.substr(0, 19));
         return s.size() < 20 || (!__builtin_mul_overflow(v, 10u, &v) &&
                                  !__builtin_add_overflow(v, Digit(s[19]), &v));
@@ -521,12 +523,11 @@ void Words::reserve(std::size_t count) {
     capacity_ = count;
 }
 
-void ReadDigits(std::string_view digits, unsigned base, Words& w) {
-    const std::string_view s = StripZeroDigits(digits);
-    if (s.empty())
-        return;
+namespace {
+
+// ReadDigits for a text without leading zeros, not empty; decimal as for TryReadWord.
+void ReadStripped(std::string_view s, unsigned base, bool decimal, Words& w) {
     // Plain decimal digits are within their base: no second pass over them.
-    const bool decimal = base == 10 && AllDecimalDigits(s);
     if (const unsigned bits = BitsPerDigit(base); bits != 0 && PackBits(s, bits, w))
         return;
     w.assignZeros(0);
@@ -550,6 +551,14 @@ void ReadDigits(std::string_view digits, unsigned base, Words& w) {
         }
     }
     DropZeroWords(w);
+}
+
+}  // namespace
+
+void ReadDigits(std::string_view digits, unsigned base, Words& w) {
+    const std::string_view s = StripZeroDigits(digits);
+    if (!s.empty())
+        ReadStripped(s, base, base == 10 && AllDecimalDigits(s), w);
 }
 
 std::string WriteDigits(Words& value, unsigned base) {
@@ -583,17 +592,18 @@ bool BeyondDoubleRange(const Words& value) {
     return value[15] >= (~std::uint64_t{0} << 10);
 }
 
-std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bool checkRange) {
-    const std::string_view s = StripZeroDigits(digits);
-    if (s.empty())
-        return "0";
-    if (from == 10 && to == 10 && AllDecimalDigits(s)) {
+namespace {
+
+// ConvertWhole for a text without leading zeros, not empty; decimal as for TryReadWord.
+std::string ConvertStripped(std::string_view s, unsigned from, unsigned to, bool checkRange,
+                            bool decimal) {
+    if (decimal && to == 10) {
         if (checkRange && DecimalBeyondDoubleRange(s))
             throw OverflowError();
         return std::string(s);
     }
     std::uint64_t word = 0;
-    if (s.size() <= 64 && TryReadWord(s, from, word))
+    if (s.size() <= 64 && TryReadWord(s, from, decimal, word))
         return WriteWord(word, to);
     // The first digit is nonzero, so the value is at least from^(length - 1): a text far too
     // long for the double range fails before the long work of reading it.
@@ -601,10 +611,26 @@ std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bo
     if (checkRange && s.size() > 199 && static_cast<double>(s.size() - 1) * std::log2(from) > 1025)
         throw OverflowError();
     Words w;
-    ReadDigits(s, from, w);
+    ReadStripped(s, from, decimal, w);
     if (checkRange && BeyondDoubleRange(w))
         throw OverflowError();
     return WriteDigits(w, to);
+}
+
+}  // namespace
+
+std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bool checkRange) {
+    const std::string_view s = StripZeroDigits(digits);
+    if (s.empty())
+        return "0";
+    return ConvertStripped(s, from, to, checkRange, from == 10 && AllDecimalDigits(s));
+}
+
+std::string ConvertPlainDecimal(std::string_view digits, unsigned to) {
+    const std::string_view s = StripZeroDigits(digits);
+    if (s.empty())
+        return "0";
+    return ConvertStripped(s, 10, to, true, true);
 }
 
 }  // namespace quillora::detail

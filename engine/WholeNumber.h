@@ -64,5 +64,10 @@ bool BeyondDoubleRange(const Words& value);
 // double range fails with "Overflow". Fast paths for values that fit one machine word and
 // for plain decimal to decimal.
 std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bool checkRange);
+// ConvertWhole from base 10 with the range checked, for a text known to hold nothing but
+// decimal digits (AllDecimalDigits), which spares the test a second pass.
+std::string ConvertPlainDecimal(std::string_view digits, unsigned to);
+// True when every character is one of "0" to "9" (also for the empty text).
+bool AllDecimalDigits(std::string_view s);
 
 }  // namespace quillora::detail
