@@ -136,7 +136,7 @@ constexpr char kDigitChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 // significant; false unless all eight are plain digits of the base (a stray character or a
 // digit beyond the base is left to the digit-by-digit reading).
 template <unsigned bits>
-bool EightPowerDigits(const char* p, std::uint64_t& value) {
+[[gnu::always_inline]] inline bool EightPowerDigits(const char* p, std::uint64_t& value) {
     if constexpr (std::endian::native != std::endian::little)
         return false;
     std::uint64_t x;
@@ -172,6 +172,32 @@ bool EightPowerDigits(const char* p, std::uint64_t& value) {
     return true;
 }
 
+// The value of eight digits of base 2, 8 or 16, quickly when they are plain, otherwise digit by
+// digit with every digit's value joined into seen (so that one beyond the base shows there).
+template <unsigned bits>
+[[gnu::always_inline]] inline std::uint64_t ReadEightPowerDigitsOf(const char* p, unsigned& seen) {
+    std::uint64_t group = 0;
+    if (EightPowerDigits<bits>(p, group))
+        return group;
+    for (int i = 0; i < 8; ++i) {
+        const unsigned d = Digit(p[i]);
+        seen |= d;
+        group = (group << bits) | (d & ((1u << bits) - 1));
+    }
+    return group;
+}
+
+std::uint64_t ReadEightPowerDigits(const char* p, unsigned bits, unsigned& seen) {
+    switch (bits) {
+        case 1:
+            return ReadEightPowerDigitsOf<1>(p, seen);
+        case 3:
+            return ReadEightPowerDigitsOf<3>(p, seen);
+        default:
+            return ReadEightPowerDigitsOf<4>(p, seen);
+    }
+}
+
 // Digits of a power-of-two base into w, eight at a time from the last, checking on the way
 // that each is below the base (false, w spoilt, when one is not). Groups of 8 * bits bits
 // are laid into the words, straddling two where they must.
@@ -188,8 +214,9 @@ bool PackBitsOf(std::string_view s, Words& w) {
         const std::size_t count = end >= 8 ? 8 : end;
         const std::size_t begin = end - count;
         std::uint64_t group = 0;
-        if (count < 8 || !EightPowerDigits<bits>(s.data() + begin, group)) {
-            group = 0;
+        if (count == 8) {
+            group = ReadEightPowerDigitsOf<bits>(s.data() + begin, seen);
+        } else {
             for (std::size_t i = begin; i < end; ++i) {
                 const unsigned d = Digit(s[i]);
                 seen |= d;
@@ -444,6 +471,17 @@ std::string WriteWord(std::uint64_t v, unsigned base) {
     // Straight from the bits, upper-case letters and all.
     if (const unsigned bits = BitsPerDigit(base); bits != 0)
         return WriteBits(&v, 1, bits);
+    if (base == 10 && v >= 100'000'000) {
+        // Nineteen digits at once (and a twentieth in front), then the leading zeros dropped.
+        char digits[20];
+        char* begin = WriteNineteenDecimals(digits + sizeof digits, v % kTen19);
+        if (v >= kTen19)
+            *--begin = static_cast<char>('0' + v / kTen19);
+        else
+            while (*begin == '0')
+                ++begin;
+        return std::string(begin, digits + sizeof digits);
+    }
     char buffer[64];
     char* end = std::to_chars(buffer, buffer + sizeof buffer, v, static_cast<int>(base)).ptr;
     if (base > 10) {
@@ -461,11 +499,14 @@ bool TryReadWord(std::string_view s, unsigned base, bool decimal, std::uint64_t&
         return false;
     if (const unsigned bits = BitsPerDigit(base); bits != 0) {
         unsigned seen = 0;
-        for (char c : s) {
+        const std::size_t head = bits == 1 || bits == 3 || bits == 4 ? s.size() % 8 : s.size();
+        for (char c : s.substr(0, head)) {
             const unsigned d = Digit(c);
             v = (v << bits) | (d & (base - 1));
             seen |= d;
         }
+        for (std::size_t i = head; i < s.size(); i += 8)
+            v = (v << (8 * bits)) | ReadEightPowerDigits(s.data() + i, bits, seen);
         // Room left in the word for the first digit (22 octal digits leave it one bit).
         const std::size_t room = 64 - (s.size() - 1) * bits;
         if ((seen >> bits) == 0 && (room >= bits || (Digit(s[0]) >> room) == 0))
