@@ -154,7 +154,7 @@ template <unsigned bits>
             (folded + (0x80 - 'a') * kOnes) & ~(folded + (0x7F - 'f') * kOnes) & kHigh;
         if ((x & kHigh) != 0 || ((within('0', '9') | letters) & kHigh) != kHigh)
             return false;
-        // A letter's low nibble is one less than its value less 9.
+        // A letter's value is its low nibble plus 9.
         digits = (x & 0x0F * kOnes) + (letters >> 7) * 9;
     } else {
         const std::uint64_t nibbles = x & 0x0F * kOnes;
