@@ -4,15 +4,7 @@
 
 namespace quillora::detail {
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-unsigned ParseBase(std::string_view base) {
+unsigned ParseLongBase(std::string_view base) {
     if (base.empty() || base.size() > 9)
         throw TypeMismatchError();
     unsigned value = 0;
@@ -24,12 +16,10 @@ unsigned ParseBase(std::string_view base) {
     return RequireBase(value);
 }
 
-unsigned RequireBase(unsigned base) {
+void RefuseBase(unsigned base) {
     if (base == 0)
         throw DivisionByZeroError();
-    if (base < 2 || base > 36)
-        throw TypeMismatchError();
-    return base;
+    throw TypeMismatchError();
 }
 
 void RequireDecimalDigits(std::string_view s) {

@@ -35,12 +35,34 @@ constexpr char UpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
 }
 
-std::string_view TrimBlanks(std::string_view s);
+// Inline, like the base tests below: every conversion starts with them, and a short one
+// takes not much longer than the calls would.
+inline std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+// Fails as RequireBase does for a base outside 2 to 36.
+[[noreturn]] void RefuseBase(unsigned base);
+// The same test as ParseBase for a base already held as a number.
+inline unsigned RequireBase(unsigned base) {
+    if (base < 2 || base > 36)
+        RefuseBase(base);
+    return base;
+}
+// ParseBase for texts of more than two characters.
+unsigned ParseLongBase(std::string_view base);
 // A base handed over as decimal text: 2 to 36. "0" fails with "Division by zero" (it is a
 // divisor), anything else outside that range with "Type mismatch".
-unsigned ParseBase(std::string_view base);
-// The same test for a base already held as a number.
-unsigned RequireBase(unsigned base);
+inline unsigned ParseBase(std::string_view base) {
+    if (base.size() == 1 && IsDecimalDigit(base[0]))
+        return RequireBase(static_cast<unsigned>(base[0] - '0'));
+    if (base.size() == 2 && IsDecimalDigit(base[0]) && IsDecimalDigit(base[1]))
+        return RequireBase(static_cast<unsigned>((base[0] - '0') * 10 + (base[1] - '0')));
+    return ParseLongBase(base);
+}
 // Throws "Type mismatch" unless every character is a decimal digit.
 void RequireDecimalDigits(std::string_view s);
 // s without leading characters whose digit value is zero ("0", and stray characters).

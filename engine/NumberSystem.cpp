@@ -134,6 +134,9 @@ std::string ConvertNumber(std::string_view value, unsigned fromBase, unsigned to
         negative = s.front() == '-';
         s.remove_prefix(1);
     }
+    // Plain decimal digits, the usual entry, hold no exponent, point or word to look for.
+    if (from == 10 && detail::AllDecimalDigits(s))
+        return WithSign(negative, detail::ConvertPlainDecimal(s, to));
     // The decimal texts of an infinite or undefined result have no digits in any base.
     if (from == 10 && (EqualsIgnoringCase(s, "infinity") || EqualsIgnoringCase(s, "nan"))) {
         throw OverflowError();

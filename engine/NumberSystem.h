@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-// Conversion of digit texts between bases (2 to 36, given as decimal text),
-// always through an exact decimal digit string.
+// Conversion of digit texts between bases (2 to 36, given as decimal text): the whole part
+// exactly, as a binary whole number (WholeNumber.h), the fraction through decimal digits
+// (FractionDigits.h).
 namespace quillora {
 
 // value's digits in toBase. Handles a leading "-", a "." fraction and, from
