@@ -40,9 +40,7 @@
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
-using testing::Entries;
-using testing::FakePump;
+using namespace quillora::testing;
 
 const QString kReportPrefix = QStringLiteral("in Marrowfen2021/08/31.");
 const QString kClosing =
@@ -51,23 +49,6 @@ const QString kClosing =
 QString ReportText(const QString& description, const QString& handler, int label) {
     return description + QStringLiteral("\r\n") + kReportPrefix + handler +
            QStringLiteral(" at line ") + QString::number(label) + kClosing;
-}
-
-template <class W>
-W* Control(Form1& form, const char* name) {
-    W* control = form.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-QPushButton* Button(Form1& form, int index) {
-    return Control<QPushButton>(form,
-                                QStringLiteral("PushButton%1").arg(index).toLatin1().constData());
-}
-
-QRadioButton* Option(Form1& form, Base base) {
-    const QString name = QStringLiteral("Option%1").arg(static_cast<int>(base) + 1);
-    return Control<QRadioButton>(form, name.toLatin1().constData());
 }
 
 QStringList RowTexts(Form1& form, int row) {
@@ -790,8 +771,7 @@ TEST(BadStore, AFullDiskIsReportedAndTheEarlierListStaysReadable) {
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
-using testing::Entries;
+using namespace quillora::testing;
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);

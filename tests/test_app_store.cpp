@@ -29,8 +29,7 @@
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
-using testing::Entries;
+using namespace quillora::testing;
 
 const QString kAccess = QStringLiteral("Path/File access error");
 
@@ -50,14 +49,6 @@ void Put(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QPushButton* Button(Form1& form, int index) {
-    return form.findChild<QPushButton*>(QStringLiteral("PushButton%1").arg(index));
-}
-
-QRadioButton* Option(Form1& form, int index) {
-    return form.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(index));
 }
 
 // What plain QSettings reads from the file now, as a new process would.

@@ -27,24 +27,10 @@
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
-using testing::Entries;
-using testing::FakePump;
+using namespace quillora::testing;
 
 const QString kListToolTip = QStringLiteral(
     "Double-click item to remove it. Move | line to right and out of window to reveal full names.");
-
-template <class W>
-W* Control(Form1& form, const char* name) {
-    W* control = form.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-QPushButton* Button(Form1& form, int index) {
-    return Control<QPushButton>(form,
-                                QStringLiteral("PushButton%1").arg(index).toLatin1().constData());
-}
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
@@ -55,16 +41,6 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The decimal samples calculated: four result rows, all ticked.
-void CalculateTickedResults(Form1& form) {
-    Button(form, 9)->click();
-    Button(form, 3)->click();
-    ASSERT_EQ(form.results().count(), 4);
-    for (int row = 0; row < 4; ++row) {
-        form.results().setChecked(row, true);
-    }
 }
 
 // ---- Tool tip --------------------------------------------------------------
