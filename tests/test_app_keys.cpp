@@ -37,25 +37,7 @@
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
-using testing::Entries;
-using testing::FakePump;
-
-template <class W>
-W* Control(Form1& form, const char* name) {
-    auto* widget = form.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-QPushButton* Button(Form1& form, int index) {
-    return Control<QPushButton>(form, QStringLiteral("PushButton%1").arg(index).toLatin1());
-}
-QRadioButton* Option(Form1& form, int index) {
-    return Control<QRadioButton>(form, QStringLiteral("Option%1").arg(index).toLatin1());
-}
-QTreeView* List(Form1& form, int index) {
-    return Control<QTreeView>(form, QStringLiteral("ListView%1").arg(index).toLatin1());
-}
+using namespace quillora::testing;
 
 // Shown and active, so that the window's shortcuts answer as on a desktop.
 std::unique_ptr<Form1> Shown(AppHarness& app, EventPump* pump = nullptr) {

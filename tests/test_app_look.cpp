@@ -38,7 +38,7 @@ inline std::ostream& operator<<(std::ostream& out, const QString& text) {
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
+using namespace quillora::testing;
 
 // ---- Palettes and skins ----------------------------------------------------
 
@@ -114,21 +114,6 @@ class LookTest : public ::testing::Test {
   private:
     QPalette saved_;
 };
-
-template <class W>
-W* Control(Form1& form, const QString& name) {
-    W* control = form.findChild<W*>(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-QPushButton* Button(Form1& form, int index) {
-    return Control<QPushButton>(form, QStringLiteral("PushButton%1").arg(index));
-}
-
-QRadioButton* Option(Form1& form, int index) {
-    return Control<QRadioButton>(form, QStringLiteral("Option%1").arg(index));
-}
 
 // ---- Contrast on pixels ----------------------------------------------------
 

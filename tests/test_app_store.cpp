@@ -25,39 +25,19 @@
 #include "app/SoleInstance.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
+#include "support/WindowChecks.h"
 
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
-using testing::Entries;
+using namespace quillora::testing;
 
 const QString kAccess = QStringLiteral("Path/File access error");
-
-QString Report(const QString& description, const QString& handler, int label) {
-    return description + QStringLiteral("\r\nin Marrowfen2021/08/31.") + handler +
-           QStringLiteral(" at line ") + QString::number(label) +
-           QStringLiteral(
-               "\r\rPlease email screenshot of this message to support@tolvenrix.example");
-}
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void Put(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QPushButton* Button(Form1& form, int index) {
-    return form.findChild<QPushButton*>(QStringLiteral("PushButton%1").arg(index));
-}
-
-QRadioButton* Option(Form1& form, int index) {
-    return form.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(index));
 }
 
 // What plain QSettings reads from the file now, as a new process would.
@@ -165,19 +145,19 @@ TEST(StoreFormat, ClosingUnchangedLeavesEveryByteAndAChangeTouchesOnlyItsOwnLine
     EXPECT_TRUE(app.dialogs.messages.empty());
     EXPECT_EQ(Entries(*form), QStringList({"1", "2"}));
     form = app.restart(std::move(form));
-    EXPECT_EQ(Bytes(app.settingsFile()), kShared);
+    EXPECT_EQ(FileBytes(app.settingsFile()), kShared);
 
     form->numbers().append(std::string_view("3"));
     form = app.restart(std::move(form));
     QByteArray expected = kShared;
     expected.replace("Zip%20Codes=\"1;2\" ; the list", "Zip%20Codes=\"1;2;3\"");
-    EXPECT_EQ(Bytes(app.settingsFile()), expected);
+    EXPECT_EQ(FileBytes(app.settingsFile()), expected);
 
     Option(*form, 2)->click();
     form->close();
     expected.replace("Option1=True\nOption2=False", "Option1=False\nOption2=True");
     expected.replace("Zip%20Codes=\"1;2;3\"", "Zip%20Codes=");
-    EXPECT_EQ(Bytes(app.settingsFile()), expected);
+    EXPECT_EQ(FileBytes(app.settingsFile()), expected);
     EXPECT_TRUE(app.dialogs.messages.empty());
     EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Option2")).toString(),
               QStringLiteral("True"));
@@ -190,7 +170,7 @@ TEST(StoreFormat, NewKeysJoinTheGroupOrAGroupOfTheirOwnAtTheEnd) {
     form->numbers().append(std::string_view("A"));
     form->close();
     // Start-up selected the stored base, whose handler wrote the other flags.
-    EXPECT_EQ(Bytes(app.settingsFile()),
+    EXPECT_EQ(FileBytes(app.settingsFile()),
               "[Quillora]\nOption2=True\nOption1=False\nOption3=False\nOption4=False\n"
               "Zip%20Codes=A\n[Other]\nx=1");
 
@@ -200,7 +180,7 @@ TEST(StoreFormat, NewKeysJoinTheGroupOrAGroupOfTheirOwnAtTheEnd) {
     form->numbers().append(std::string_view("5"));
     form->numbers().append(std::string_view("6"));
     form->close();
-    EXPECT_EQ(Bytes(other.settingsFile()), "[Other]\nx=1\n\n[Quillora]\nZip%20Codes=\"5;6\"\n");
+    EXPECT_EQ(FileBytes(other.settingsFile()), "[Other]\nx=1\n\n[Quillora]\nZip%20Codes=\"5;6\"\n");
 }
 
 TEST(StoreFormat, NewKeysAreNeverSwallowedByAQuoteOrEscapeLeftOpenAtTheEnd) {
@@ -218,7 +198,7 @@ TEST(StoreFormat, NewKeysAreNeverSwallowedByAQuoteOrEscapeLeftOpenAtTheEnd) {
         EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(),
                   QStringLiteral("5;6"));
         // The earlier bytes stand whole, before or after the new group.
-        const QByteArray now = Bytes(app.settingsFile());
+        const QByteArray now = FileBytes(app.settingsFile());
         EXPECT_TRUE(now.startsWith(file) || now.endsWith(file));
     }
 }
@@ -236,10 +216,10 @@ TEST(StoreFormat, AListQSettingsCannotReadIsReportedAndKeptUntilTheUserStoresOne
         Put(app.settingsFile(), file);
         auto form = app.start();
         EXPECT_EQ(app.dialogs.texts(),
-                  QStringList({Report(QStringLiteral("Bad file format"), load, 162)}));
+                  QStringList({ReportText(QStringLiteral("Bad file format"), load, 162)}));
         EXPECT_EQ(form->numbers().count(), 0);
         form = app.restart(std::move(form));
-        EXPECT_EQ(Bytes(app.settingsFile()), file);
+        EXPECT_EQ(FileBytes(app.settingsFile()), file);
         EXPECT_EQ(app.dialogs.messages.size(), 2u);
 
         form->numbers().append(std::string_view("9"));
@@ -264,9 +244,9 @@ TEST(StoreFiles, APipeAsTheSettingsFileIsReportedAtEachStepAndNeverWaitedOn) {
     ASSERT_FALSE(texts.isEmpty());
     const QString notRegular =
         kAccess + QStringLiteral(" (%1 is not a regular file)").arg(app.settingsFile());
-    EXPECT_EQ(texts.front(), Report(notRegular, QStringLiteral("Form1.Form_Load"), 154));
-    EXPECT_TRUE(texts.contains(Report(notRegular, QStringLiteral("Form1.Form_Load"), 162)));
-    EXPECT_EQ(texts.back(), Report(notRegular, QStringLiteral("Form1.Form_QueryUnload"), 110));
+    EXPECT_EQ(texts.front(), ReportText(notRegular, QStringLiteral("Form1.Form_Load"), 154));
+    EXPECT_TRUE(texts.contains(ReportText(notRegular, QStringLiteral("Form1.Form_Load"), 162)));
+    EXPECT_EQ(texts.back(), ReportText(notRegular, QStringLiteral("Form1.Form_QueryUnload"), 110));
     EXPECT_EQ(Entries(*form), QStringList({"123", "1000"}));
 }
 
@@ -294,8 +274,9 @@ TEST(StoreFiles, NothingIsRenamedOverALinkToAPipeAFolderOrADevice) {
         EXPECT_FALSE(watchdog.stop());
         EXPECT_EQ(
             app.dialogs.texts().back(),
-            Report(kAccess + QStringLiteral(" (%1 is not a regular file)").arg(app.settingsFile()),
-                   QStringLiteral("Form1.Form_QueryUnload"), 110));
+            ReportText(
+                kAccess + QStringLiteral(" (%1 is not a regular file)").arg(app.settingsFile()),
+                QStringLiteral("Form1.Form_QueryUnload"), 110));
         EXPECT_TRUE(QFileInfo(app.settingsFile()).isSymLink());
         EXPECT_EQ(QFileInfo(app.settingsFile()).symLinkTarget(), target);
     }
@@ -321,7 +302,7 @@ TEST(StoreFiles, ALinkToARegularFileIsFollowedAndStaysALink) {
     form->close();
     EXPECT_TRUE(app.dialogs.messages.empty());
     EXPECT_TRUE(QFileInfo(app.settingsFile()).isSymLink());
-    EXPECT_EQ(Bytes(real), "[Quillora]\nZip%20Codes=\"8;9\"\n");
+    EXPECT_EQ(FileBytes(real), "[Quillora]\nZip%20Codes=\"8;9\"\n");
 }
 
 // ---- Leftovers of killed closes ---------------------------------------------------
@@ -404,8 +385,8 @@ TEST(OpenedFiles, SavingResultsToAPipeIsReportedLikeAnyUnwritableName) {
     const QString writer = QStringLiteral("Main.SaveListviewProperlySpaced");
     const QString noFile = QStringLiteral("Bad file name or number");
     EXPECT_EQ(app.dialogs.texts(),
-              QStringList({Report(QStringLiteral("Not a regular file"), writer, 128),
-                           Report(noFile, writer, 134), Report(noFile, writer, 168)}));
+              QStringList({ReportText(QStringLiteral("Not a regular file"), writer, 128),
+                           ReportText(noFile, writer, 134), ReportText(noFile, writer, 168)}));
     EXPECT_TRUE(IsFifo(pipe));
 }
 
@@ -422,8 +403,9 @@ TEST(OpenedFiles, ASkinNamingAPipeAsAnImageIsReportedAt102AndStartUpGoesOn) {
     QCoreApplication::processEvents();
     form->repaint();
     EXPECT_FALSE(watchdog.stop()) << "start-up waited on the pipe";
-    EXPECT_EQ(app.dialogs.texts(), QStringList({Report(QStringLiteral("Invalid skin file"),
-                                                       QStringLiteral("Form1.Form_Load"), 102)}));
+    EXPECT_EQ(app.dialogs.texts(),
+              QStringList({ReportText(QStringLiteral("Invalid skin file"),
+                                      QStringLiteral("Form1.Form_Load"), 102)}));
     EXPECT_TRUE(form->styleSheet().isEmpty());
     EXPECT_EQ(Entries(*form), QStringList({"1", "2"}));
 }

@@ -9,10 +9,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <limits>
+#include <map>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/Calculations.h"
 #include "engine/EngineError.h"
@@ -54,106 +61,11 @@ std::string Hex(std::size_t digits, char c) {
 
 // ---- Decimal-string arithmetic -------------------------------------------------------------
 
-TEST(AddDecimalStrings, SumsAreNormalisedWhateverTheChunkWidth) {
-    EXPECT_EQ(AddDecimalStrings("", "", 15), "0");
-    EXPECT_EQ(AddDecimalStrings("0007", "3", 15), "10");
-    EXPECT_EQ(AddDecimalStrings("999999999999999", "1", 15), "1000000000000000");
-    EXPECT_EQ(AddDecimalStrings("99", "1", 2), "100");
-    EXPECT_EQ(AddDecimalStrings("1", "99999999999999999999999999999", 10),
-              "100000000000000000000000000000");
-    EXPECT_EQ(AddDecimalStrings("000", "000", 2), "0");
-}
-
-TEST(MultiplyDecimalStrings, KeepsTheEmptyTextOfADigitZero) {
-    EXPECT_EQ(MultiplyByDigit("123", "0"), "");
-    EXPECT_EQ(MultiplyByDigit("123", "9"), "1107");
-    EXPECT_EQ(MultiplyByDigit("", "7"), "0");
-    EXPECT_EQ(MultiplyByDigit("0045", "2"), "90");
-    EXPECT_EQ(MultiplyByDigit("5", "12"), "60");
-    EXPECT_EQ(Failure([] { MultiplyByDigit("5", "40000"); }), "Overflow");
-    EXPECT_EQ(Failure([] { MultiplyByDigit("5", ""); }), "Type mismatch");
-    EXPECT_EQ(MultiplyDecimalStrings("5", "0"), "");
-    EXPECT_EQ(MultiplyDecimalStrings("12", "34"), "408");
-    EXPECT_EQ(MultiplyDecimalStrings("12", "00"), "0");
-    EXPECT_EQ(MultiplyDecimalStrings("123456789123456789", "987654321987654321"),
-              "121932631356500531347203169112635269");
-}
-
-TEST(PowerDecimalString, CountsWholeStepsUpToTheExponent) {
-    EXPECT_EQ(PowerDecimalString("16", "0"), "1");
-    EXPECT_EQ(PowerDecimalString("16", "-3"), "1");
-    EXPECT_EQ(PowerDecimalString("2", "10"), "1024");
-    EXPECT_EQ(PowerDecimalString("2", "10.9"), "1024");
-    EXPECT_EQ(PowerDecimalString("0", "3"), "");
-    EXPECT_EQ(PowerDecimalString("00", "3"), "0");
-    EXPECT_EQ(PowerDecimalString("5", "1"), "5");
-    EXPECT_EQ(Failure([] { PowerDecimalString("10", "1E9"); }), "Overflow");
-    EXPECT_EQ(Failure([] { PowerDecimalString("2", "1E9"); }), "Overflow");
+TEST(PowerDecimalString, TwoToTheThreeThousandKeepsAllItsDigits) {
     EXPECT_EQ(PowerDecimalString("2", "3000").size(), 904u);
-    EXPECT_EQ(PowerDecimalString("16", "32"), "340282366920938463463374607431768211456");
-}
-
-TEST(DivideDecimalString, QuotientAndRemainderBySmallDivisor) {
-    EXPECT_EQ(DivideDecimalString("255", "16"), "15");
-    EXPECT_EQ(RemainderDecimalString("255", "16"), "15");
-    EXPECT_EQ(DivideDecimalString("7", "8"), "0");
-    EXPECT_EQ(RemainderDecimalString("7", "8"), "7");
-    EXPECT_EQ(DivideDecimalString("0", "2"), "0");
-    EXPECT_EQ(RemainderDecimalString("0", "2"), "0");
-    EXPECT_EQ(DivideDecimalString("", "2"), "0");
-    EXPECT_EQ(DivideDecimalString("123456789012345678901234567890", "2147483647"),
-              "57489047325139272132");
-    EXPECT_EQ(RemainderDecimalString("123456789012345678901234567890", "2147483647"), "281742486");
-}
-
-TEST(DivideDecimalString, RefusesDivisorsOutsideThirtyTwoBits) {
-    EXPECT_EQ(Failure([] { DivideDecimalString("12", "0"); }), "Division by zero");
-    EXPECT_EQ(Failure([] { RemainderDecimalString("12", "0"); }), "Division by zero");
-    EXPECT_EQ(Failure([] { DivideDecimalString("12", "2147483648"); }), "Overflow");
-    EXPECT_EQ(Failure([] { DivideDecimalString("12", "x"); }), "Type mismatch");
-}
-
-TEST(SupportRoutines, PaddingTrimmingAndTests) {
-    EXPECT_EQ(PadLeftZeros("12", 5), "00012");
-    EXPECT_EQ(PadLeftZeros("12", 2), "12");
-    EXPECT_EQ(PadLeftZeros("123", 2), "");
-    EXPECT_EQ(TrimLeadingChar("000", '0', true), "0");
-    EXPECT_EQ(TrimLeadingChar("000", '0', false), "");
-    EXPECT_EQ(TrimLeadingChar("", '0', true), "0");
-    EXPECT_EQ(TrimLeadingChar("0120", '0', true), "120");
-    EXPECT_TRUE(IsAllZeros(""));
-    EXPECT_TRUE(IsAllZeros("000"));
-    EXPECT_FALSE(IsAllZeros("0010"));
-    EXPECT_EQ(ReverseString(""), "");
-    EXPECT_EQ(ReverseString("abc"), "cba");
-}
-
-TEST(SupportRoutines, CeilToMultipleAndMaxOfTwo) {
-    EXPECT_EQ(CeilToMultiple(0, 15), 0);
-    EXPECT_EQ(CeilToMultiple(7, 15), 15);
-    EXPECT_EQ(CeilToMultiple(15, 15), 15);
-    EXPECT_EQ(CeilToMultiple(16, 15), 30);
-    EXPECT_EQ(CeilToMultiple(15.2, 15), 30);
-    EXPECT_EQ(Failure([] { CeilToMultiple(3, 0); }), "Division by zero");
-    EXPECT_EQ(MaxOfTwo(1, 2), 2);
-    EXPECT_EQ(MaxOfTwo(0.1, 0.2), 0.2);
-    EXPECT_EQ(MaxOfTwo(1e308, 1e308), 1e308);
-    EXPECT_EQ(MaxOfTwo(-5, -7), -5);
 }
 
 // ---- Base conversion -----------------------------------------------------------------------
-
-TEST(ConvertNumber, WholeNumbersBetweenBases) {
-    EXPECT_EQ(ConvertNumber("FF", "16", "10"), "255");
-    EXPECT_EQ(ConvertNumber("255", "10", "2"), "11111111");
-    EXPECT_EQ(ConvertNumber("6", "10", "2"), "110");
-    EXPECT_EQ(ConvertNumber("a35", "16", "8"), "5065");
-    EXPECT_EQ(ConvertNumber("2613", "10", "16"), "A35");
-    EXPECT_EQ(ConvertNumber("0", "16", "2"), "0");
-    EXPECT_EQ(ConvertNumber("0000", "16", "2"), "0");
-    EXPECT_EQ(ConvertNumber("FFFFFFFFFFFFFFFF", "16", "10"), "18446744073709551615");
-    EXPECT_EQ(ConvertNumber("10000000000000000", "16", "10"), "18446744073709551616");
-}
 
 TEST(ConvertNumber, FortyHexDigitsGoThereAndBack) {
     const std::string hex = "0123456789abcdefFEDCBA9876543210aBcDeF01";
@@ -188,65 +100,9 @@ TEST(ConvertNumber, WholePartBeyondTheDoubleRangeOverflowsIntoEveryBase) {
     EXPECT_EQ(Failure([] { ConvertNumber("-Infinity", "10", "16"); }), "Overflow");
 }
 
-TEST(ConvertNumber, SignFractionAndExponent) {
-    EXPECT_EQ(ConvertNumber("12.5", "10", "16"), "C.8");
-    EXPECT_EQ(ConvertNumber("0.333333333333333", "10", "16"), "0.5555555555554");
-    EXPECT_EQ(ConvertNumber("-3200", "10", "2"), "-110010000000");
-    EXPECT_EQ(ConvertNumber("1E+15", "10", "16"), "38D7EA4C68000");
-    EXPECT_EQ(ConvertNumber("4.50359962737049E+15", "10", "16"), "FFFFFFFFFFFFA");
-    EXPECT_EQ(ConvertNumber("1E-05", "10", "10"), "0.00001");
-    EXPECT_EQ(ConvertNumber("-17", "8", "10"), "-15");
-    EXPECT_EQ(ConvertNumber("1.5", "8", "10"), "1.625");
-    EXPECT_EQ(ConvertNumber("0.1", "2", "10"), "0.5");
-    EXPECT_EQ(ConvertNumber(".5", "10", "2"), "0.1");
-    EXPECT_EQ(ConvertNumber("5.", "10", "2"), "101");
-    EXPECT_EQ(ConvertNumber("-0.0", "10", "16"), "0");
-    EXPECT_EQ(ConvertNumber("-0", "8", "10"), "0");
-}
-
-TEST(ConvertNumber, UnendingFractionsRoundHalfUpToFifteenDecimalDigitsWorth) {
-    EXPECT_EQ(ConvertNumber("0.1", "10", "2"),
-              "0.00011001100110011001100110011001100110011001100110011");
-    EXPECT_EQ(ConvertNumber("0.1", "10", "8"), "0.063146314631463146");
-    EXPECT_EQ(ConvertNumber("0.1", "10", "16"), "0.199999999999A");
-    // A carry out of the fraction reaches the whole part.
-    EXPECT_EQ(ConvertNumber("0.99999999999999999", "10", "16"), "1");
-    // A whole part of 13 hex digits leaves the rounding on the units place.
-    EXPECT_EQ(ConvertNumber("4503599627370495.5", "10", "16"), "10000000000000");
-    EXPECT_EQ(ConvertNumber("4503599627370494.4", "10", "16"), "FFFFFFFFFFFFE");
-}
-
-TEST(ConvertNumber, BlanksAroundTheValueAreNotDigits) {
-    // A hexadecimal line "ff " passes the entry test and is stored "FF "; its blank must not
-    // read as a trailing zero digit.
-    EXPECT_EQ(ConvertNumber("FF ", "16", "10"), "255");
-    EXPECT_EQ(ConvertNumber("\t -12.5 ", "10", "16"), "-C.8");
-}
-
-TEST(ConvertNumber, ExponentsAreExpandedOnlyFromBaseTen) {
-    EXPECT_EQ(ConvertNumber("2.5e1", "10", "16"), "19");
-    EXPECT_EQ(ConvertNumber("0E+999999", "10", "2"), "0");
-    EXPECT_EQ(ConvertNumber("1E5", "16", "10"), "485");
-    EXPECT_EQ(Failure([] { ConvertNumber("1E+400", "10", "2"); }), "Overflow");
-    EXPECT_EQ(Failure([] { ConvertNumber("1E-100001", "10", "2"); }), "Overflow");
-    EXPECT_EQ(Failure([] { ConvertNumber("NaN", "10", "2"); }), "Overflow");
-}
-
-TEST(ConvertNumber, DigitsBeyondTheBaseCountAtFaceValue) {
-    EXPECT_EQ(ConvertNumber("19", "8", "10"), "17");
-    EXPECT_EQ(ConvertNumber("1.A", "10", "10"), "2");
-    EXPECT_EQ(BaseToDecimal("Z", "2"), "35");
-}
-
-TEST(ConvertNumber, BasesAndTextsOutsideTheRules) {
-    EXPECT_EQ(Failure([] { ConvertNumber("12", "10", "0"); }), "Division by zero");
-    for (const char* base : {"1", "37", "x", "", "-2"}) {
-        EXPECT_EQ(Failure([&] { ConvertNumber("12", "10", base); }), "Type mismatch") << base;
-    }
+TEST(ConvertNumber, TextsFarBeyondTheDoubleRangeOverflow) {
     // Far too long for the double range: refused without reading a million digits.
     EXPECT_EQ(Failure([] { ConvertNumber(std::string(1'000'000, '7'), "8", "10"); }), "Overflow");
-    EXPECT_EQ(DecimalToBase("", "2"), "0");
-    EXPECT_EQ(Failure([] { DecimalToBase("12A", "2"); }), "Type mismatch");
     EXPECT_EQ(Failure([] { DecimalToBase("1" + std::string(309, '0'), "2"); }), "Overflow");
 }
 
@@ -265,95 +121,13 @@ TEST(ConvertNumber, WholeNumberBasesGiveWhatTheirTextsGive) {
     }
 }
 
-TEST(DigitCharacters, ValuesAndCharacters) {
-    EXPECT_EQ(CharToDigit('z'), 35);
-    EXPECT_EQ(CharToDigit('Z'), 35);
-    EXPECT_EQ(CharToDigit('7'), 7);
-    EXPECT_EQ(CharToDigit('-'), 0);
-    EXPECT_EQ(DigitToChar(36), "");
-    EXPECT_EQ(DigitToChar(35), "Z");
-    EXPECT_EQ(DigitToChar(10), "A");
-    EXPECT_EQ(DigitToChar(9), "9");
-    EXPECT_EQ(BaseToDecimal("", "16"), "0");
-    EXPECT_EQ(BaseToDecimal("ff", "16"), "255");
-    EXPECT_EQ(DecimalToBase("2613", "16"), "A35");
-}
-
 // ---- Number text ---------------------------------------------------------------------------
 
-TEST(NumberToText, FifteenSignificantDigitsInGeneralForm) {
-    EXPECT_EQ(NumberToText(263), "263");
-    EXPECT_EQ(NumberToText(12.5), "12.5");
-    EXPECT_EQ(NumberToText(10.0 / 3), "3.33333333333333");
-    EXPECT_EQ(NumberToText(1.0 / 3), "0.333333333333333");
-    EXPECT_EQ(NumberToText(0.0001), "0.0001");
-    EXPECT_EQ(NumberToText(0.00001), "1E-05");
-    EXPECT_EQ(NumberToText(1e15), "1E+15");
-    EXPECT_EQ(NumberToText(4503599627370494.0), "4.50359962737049E+15");
-    EXPECT_EQ(NumberToText(999999999999999.9), "1E+15");
-    EXPECT_EQ(NumberToText(-0.0), "0");
-    EXPECT_EQ(NumberToText(-3200), "-3200");
-    EXPECT_EQ(NumberToText(1e300), "1E+300");
-    EXPECT_EQ(NumberToText(std::numeric_limits<double>::infinity()), "Infinity");
-    EXPECT_EQ(NumberToText(-std::numeric_limits<double>::infinity()), "-Infinity");
-    EXPECT_EQ(NumberToText(std::numeric_limits<double>::quiet_NaN()), "NaN");
-}
-
-TEST(TextToNumber, AcceptsDecimalAndHexadecimalForms) {
-    EXPECT_EQ(TextToNumber(" 12 "), 12);
-    EXPECT_EQ(TextToNumber("-5"), -5);
-    EXPECT_EQ(TextToNumber("+5.5"), 5.5);
-    EXPECT_EQ(TextToNumber("5."), 5);
-    EXPECT_EQ(TextToNumber(".5"), 0.5);
-    EXPECT_EQ(TextToNumber("1E-05"), 1e-5);
-    EXPECT_EQ(TextToNumber("4.50359962737049E+15"), 4503599627370490.0);
-    EXPECT_EQ(TextToNumber("&Hff"), 255);
-    EXPECT_EQ(TextToNumber("&HFFFFFFFFFFFFFFFF"), 18446744073709551616.0);
-    EXPECT_EQ(TextToNumber("1e-400"), 0);
-    EXPECT_EQ(TextToNumber("4.9e-324"), std::numeric_limits<double>::denorm_min());
-    EXPECT_TRUE(std::signbit(TextToNumber("-0")));
-    EXPECT_EQ(TextToNumber("\t7\t"), 7);
-}
-
-TEST(TextToNumber, RejectsAnythingElse) {
-    for (const char* text : {"", " ", "abc", ".", "-", "1e", "1e+", "--1", "1-", "&H", "-&HFF",
-                             "&HG1", "1 0", "Infinity", "NaN", "0x10", "1,5"}) {
-        EXPECT_EQ(Failure([&] { TextToNumber(text); }), "Type mismatch") << '"' << text << '"';
-        EXPECT_FALSE(IsNumeric(text)) << '"' << text << '"';
-    }
-    EXPECT_EQ(Failure([] { TextToNumber("1e400"); }), "Overflow");
+TEST(TextToNumber, HexadecimalBeyondTheDoubleRangeOverflows) {
     EXPECT_EQ(Failure([] { TextToNumber("&H1" + Hex(256, '0')); }), "Overflow");
-    EXPECT_FALSE(IsNumeric("1e400"));
 }
 
 // ---- Validation ----------------------------------------------------------------------------
-
-TEST(AcceptedEntry, EachBaseItsOwnTest) {
-    EXPECT_EQ(AcceptedEntry("-5", 10), "-5");
-    EXPECT_EQ(AcceptedEntry("5.5", 10), "5.5");
-    EXPECT_EQ(AcceptedEntry("abc", 10), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("", 10), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("ff", 16), "FF");
-    EXPECT_EQ(AcceptedEntry("a36", 16), "A36");
-    EXPECT_EQ(AcceptedEntry("G1", 16), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("-FF", 16), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("", 16), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("020", 8), "020");
-    EXPECT_EQ(AcceptedEntry("112", 8), "112");
-    EXPECT_EQ(AcceptedEntry("18", 8), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("-17", 8), "-17");
-    EXPECT_EQ(AcceptedEntry("1.5", 8), "1.5");
-    EXPECT_EQ(AcceptedEntry("101", 2), "101");
-    EXPECT_EQ(AcceptedEntry("102", 2), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("1 0", 2), std::nullopt);
-    EXPECT_EQ(AcceptedEntry("101", 3), std::nullopt);
-    // The character scan rejects what the numeric test alone lets through.
-    EXPECT_FALSE(IsOctalText(" 17"));
-    EXPECT_FALSE(IsOctalText("1e5"));
-    EXPECT_FALSE(IsOctalText("+7"));
-    EXPECT_FALSE(IsBinaryText("."));
-    EXPECT_TRUE(IsBinaryText("-.1"));
-}
 
 // The list's quick test takes exactly the entries the numeric test takes, in every base.
 TEST(AcceptedEntry, QuickTestAgreesWithTheNumericTest) {
@@ -385,6 +159,203 @@ TEST(AcceptedEntry, QuickTestAgreesWithTheNumericTest) {
         }
     }
 }
+
+// ---- Examples, one a line of tests/data/engine_cases.tsv -----------------------------------
+
+namespace {
+
+struct EngineCase {
+    std::string call;
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string expected;
+    int line = 0;
+};
+
+// Names the case's line where a test lists its parameter.
+void PrintTo(const EngineCase& c, std::ostream* out) {
+    *out << "engine_cases.tsv line " << c.line;
+}
+
+// A field as the table writes it: quotes keep blanks and the empty text, and
+// \t, \n, \r, \\ and \xHH stand for their characters.
+std::string FieldText(std::string_view field) {
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') {
+        field = field.substr(1, field.size() - 2);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            text += field[i];
+            continue;
+        }
+        const char escaped = field[++i];
+        if (escaped == 'x' && i + 2 < field.size()) {
+            text += static_cast<char>(std::stoi(std::string(field.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            text += escaped == 't' ? '\t' : escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped;
+        }
+    }
+    return text;
+}
+
+std::vector<EngineCase> LoadEngineCases() {
+    const std::string path = std::string(QUILLORA_TEST_DATA_DIR) + "/engine_cases.tsv";
+    std::ifstream file(path);
+    std::vector<EngineCase> cases;
+    if (!file) {
+        // Shows as a failing case rather than as no cases at all.
+        cases.push_back({"Table", "CannotBeRead", {path}, "", 0});
+        return cases;
+    }
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        if (line.empty() || line.front() == '#') {
+            continue;
+        }
+        std::vector<std::string> fields;
+        for (std::size_t start = 0;;) {
+            const std::size_t tab = line.find('\t', start);
+            fields.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
+            if (tab == std::string::npos) {
+                break;
+            }
+            start = tab + 1;
+        }
+        EngineCase c;
+        c.line = number;
+        if (fields.size() < 3) {
+            c.call = "Table";
+            c.name = "ShortLine" + std::to_string(number);
+        } else {
+            c.call = fields[0];
+            c.name = fields[1];
+            for (std::size_t i = 2; i + 1 < fields.size(); ++i) {
+                c.arguments.push_back(FieldText(fields[i]));
+            }
+            c.expected = FieldText(fields.back());
+        }
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
+
+// A number as C reads it, or a quotient "a/b" of two such numbers.
+double NumberArgument(const std::string& text) {
+    const auto slash = text.find('/');
+    if (slash != std::string::npos && slash > 0) {
+        return NumberArgument(text.substr(0, slash)) / NumberArgument(text.substr(slash + 1));
+    }
+    return std::strtod(text.c_str(), nullptr);
+}
+
+// Tells two numbers apart exactly, a zero's sign included.
+std::string NumberOutcome(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+std::string TruthOutcome(bool value) {
+    return value ? "true" : "false";
+}
+
+struct Call {
+    std::size_t arguments;
+    bool givesNumber;
+    std::function<std::string(const std::vector<std::string>&)> run;
+};
+
+const std::map<std::string, Call>& Calls() {
+    using Args = std::vector<std::string>;
+    static const std::map<std::string, Call> calls{
+        {"AddDecimalStrings",
+         {3, false, [](const Args& a) { return AddDecimalStrings(a[0], a[1], std::stoi(a[2])); }}},
+        {"MultiplyByDigit", {2, false, [](const Args& a) { return MultiplyByDigit(a[0], a[1]); }}},
+        {"MultiplyDecimalStrings",
+         {2, false, [](const Args& a) { return MultiplyDecimalStrings(a[0], a[1]); }}},
+        {"PowerDecimalString",
+         {2, false, [](const Args& a) { return PowerDecimalString(a[0], a[1]); }}},
+        {"DivideDecimalString",
+         {2, false, [](const Args& a) { return DivideDecimalString(a[0], a[1]); }}},
+        {"RemainderDecimalString",
+         {2, false, [](const Args& a) { return RemainderDecimalString(a[0], a[1]); }}},
+        {"PadLeftZeros",
+         {2, false, [](const Args& a) { return PadLeftZeros(a[0], std::stoll(a[1])); }}},
+        {"TrimLeadingChar",
+         {3, false,
+          [](const Args& a) { return TrimLeadingChar(a[0], a[1].at(0), a[2] == "true"); }}},
+        {"IsAllZeros", {1, false, [](const Args& a) { return TruthOutcome(IsAllZeros(a[0])); }}},
+        {"ReverseString", {1, false, [](const Args& a) { return ReverseString(a[0]); }}},
+        {"CeilToMultiple",
+         {2, true,
+          [](const Args& a) {
+              return NumberOutcome(CeilToMultiple(NumberArgument(a[0]), std::stoi(a[1])));
+          }}},
+        {"MaxOfTwo",
+         {2, true,
+          [](const Args& a) {
+              return NumberOutcome(MaxOfTwo(NumberArgument(a[0]), NumberArgument(a[1])));
+          }}},
+        {"ConvertNumber",
+         {3, false, [](const Args& a) { return ConvertNumber(a[0], a[1], a[2]); }}},
+        {"BaseToDecimal", {2, false, [](const Args& a) { return BaseToDecimal(a[0], a[1]); }}},
+        {"DecimalToBase", {2, false, [](const Args& a) { return DecimalToBase(a[0], a[1]); }}},
+        {"CharToDigit",
+         {1, true, [](const Args& a) { return NumberOutcome(CharToDigit(a[0].at(0))); }}},
+        {"DigitToChar",
+         {1, false, [](const Args& a) { return DigitToChar(NumberArgument(a[0])); }}},
+        {"NumberToText",
+         {1, false, [](const Args& a) { return NumberToText(NumberArgument(a[0])); }}},
+        {"TextToNumber",
+         {1, true,
+          [](const Args& a) {
+              try {
+                  return NumberOutcome(TextToNumber(a[0]));
+              } catch (const EngineError&) {
+                  // Whatever the reader refuses, the numeric test refuses too.
+                  EXPECT_FALSE(IsNumeric(a[0])) << '"' << a[0] << '"';
+                  throw;
+              }
+          }}},
+        {"AcceptedEntry",
+         {2, false,
+          [](const Args& a) { return AcceptedEntry(a[0], std::stoi(a[1])).value_or("(none)"); }}},
+        {"IsOctalText", {1, false, [](const Args& a) { return TruthOutcome(IsOctalText(a[0])); }}},
+        {"IsBinaryText",
+         {1, false, [](const Args& a) { return TruthOutcome(IsBinaryText(a[0])); }}},
+    };
+    return calls;
+}
+
+class EngineExample : public ::testing::TestWithParam<EngineCase> {};
+
+TEST_P(EngineExample, GivesTheOutcomeItsLineExpects) {
+    const EngineCase& c = GetParam();
+    SCOPED_TRACE("engine_cases.tsv line " + std::to_string(c.line));
+    const auto call = Calls().find(c.call);
+    ASSERT_NE(call, Calls().end()) << "no such call: " << c.call;
+    ASSERT_EQ(c.arguments.size(), call->second.arguments) << "arguments of " << c.call;
+    std::string outcome;
+    try {
+        outcome = call->second.run(c.arguments);
+    } catch (const EngineError& e) {
+        outcome = std::string("!") + e.what();
+    }
+    const bool failure = !c.expected.empty() && c.expected.front() == '!';
+    const std::string expected = call->second.givesNumber && !failure
+                                     ? NumberOutcome(NumberArgument(c.expected))
+                                     : c.expected;
+    EXPECT_EQ(outcome, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EngineExample, ::testing::ValuesIn(LoadEngineCases()),
+                         [](const ::testing::TestParamInfo<EngineCase>& info) {
+                             return info.param.call + "_" + info.param.name;
+                         });
+
+}  // namespace
 
 // ---- Properties against independent references (GMP, the C library) ------------------------
 

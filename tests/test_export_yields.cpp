@@ -37,26 +37,7 @@ namespace quillora {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::AppHarness;
-using testing::Entries;
-using testing::FakePump;
-using testing::HeadlessOffice;
-using testing::Journal;
-
-template <class W>
-W* Control(Form1& form, const QString& name) {
-    W* control = form.findChild<W*>(name);
-    EXPECT_NE(control, nullptr) << name.toStdString();
-    return control;
-}
-
-QPushButton* Button(Form1& form, int index) {
-    return Control<QPushButton>(form, QStringLiteral("PushButton%1").arg(index));
-}
-
-QRadioButton* Option(Form1& form, Base base) {
-    return Control<QRadioButton>(form, QStringLiteral("Option%1").arg(static_cast<int>(base) + 1));
-}
+using namespace quillora::testing;
 
 QString WriteListFile(AppHarness& app, const QByteArray& bytes) {
     const QString path = app.temp.filePath(QStringLiteral("list.txt"));
@@ -64,16 +45,6 @@ QString WriteListFile(AppHarness& app, const QByteArray& bytes) {
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     return path;
-}
-
-// The decimal samples calculated: four result rows, all ticked.
-void CalculateTickedResults(Form1& form) {
-    Button(form, 9)->click();
-    Button(form, 3)->click();
-    ASSERT_EQ(form.results().count(), 4);
-    for (int row = 0; row < 4; ++row) {
-        form.results().setChecked(row, true);
-    }
 }
 
 // Selects the first entry and tries every way of taking entries out.

@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QHelpEvent>
-#include <QImageWriter>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
@@ -23,49 +21,15 @@
 #include "app/CaptionProgressBar.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
+#include "support/WindowChecks.h"
 
 namespace quillora {
 namespace {
 
-using testing::AppHarness;
-using testing::Entries;
-using testing::FakePump;
+using namespace quillora::testing;
 
 const QString kListToolTip = QStringLiteral(
     "Double-click item to remove it. Move | line to right and out of window to reveal full names.");
-
-template <class W>
-W* Control(Form1& form, const char* name) {
-    W* control = form.findChild<W*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-QPushButton* Button(Form1& form, int index) {
-    return Control<QPushButton>(form,
-                                QStringLiteral("PushButton%1").arg(index).toLatin1().constData());
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The decimal samples calculated: four result rows, all ticked.
-void CalculateTickedResults(Form1& form) {
-    Button(form, 9)->click();
-    Button(form, 3)->click();
-    ASSERT_EQ(form.results().count(), 4);
-    for (int row = 0; row < 4; ++row) {
-        form.results().setChecked(row, true);
-    }
-}
 
 // ---- Tool tip --------------------------------------------------------------
 
@@ -212,20 +176,6 @@ TEST(ProgressCaption, TheBarReadsDoubledPercentSignsAsOneAndKeepsItsPlaceholders
 }
 
 // ---- The program's own files -----------------------------------------------
-
-// A small cursor file: an icon written by Qt, turned into a cursor with its hot spot.
-QByteArray CursorFile(int hotX, int hotY) {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(Qt::darkBlue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(QImageWriter(&buffer, "ico").write(image));
-    bytes[2] = 2;  // type: cursor
-    bytes[10] = static_cast<char>(hotX);
-    bytes[12] = static_cast<char>(hotY);
-    return bytes;
-}
 
 // The harness's program folder stands for bin/; the installed data folder is
 // then ../share/quillora beside it.

@@ -2,16 +2,22 @@
 
 // Starts the real Form1 headless: scripted dialogs, a settings store in a
 // temporary folder (never the user's), and a program folder of the test's own
-// for the skin file and the hand cursor.
+// for the skin file and the hand cursor. Then finds its controls by the names
+// the design gives them.
+#include <gtest/gtest.h>
+
 #include <map>
 #include <memory>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include "app/Form1.h"
 #include "support/FakePorts.h"
@@ -106,6 +112,48 @@ inline QStringList Entries(Form1& form) {
         all << form.numbers().text(row);
     }
     return all;
+}
+
+// A control of the window by its object name; a name the window lacks fails
+// the test where it is asked for.
+template <class W>
+W* Control(Form1& form, const QString& name) {
+    W* control = form.findChild<W*>(name);
+    EXPECT_NE(control, nullptr) << name.toStdString();
+    return control;
+}
+
+template <class W>
+W* Control(Form1& form, const char* name) {
+    return Control<W>(form, QString::fromLatin1(name));
+}
+
+inline QPushButton* Button(Form1& form, int index) {
+    return Control<QPushButton>(form, QStringLiteral("PushButton%1").arg(index));
+}
+
+// Option1 to Option4, by number or by the base each stands for (Decimal is Option1).
+inline QRadioButton* Option(Form1& form, int index) {
+    return Control<QRadioButton>(form, QStringLiteral("Option%1").arg(index));
+}
+
+inline QRadioButton* Option(Form1& form, Base base) {
+    return Option(form, static_cast<int>(base) + 1);
+}
+
+// ListView1 holds the entries, ListView2 the results.
+inline QTreeView* List(Form1& form, int index) {
+    return Control<QTreeView>(form, QStringLiteral("ListView%1").arg(index));
+}
+
+// The decimal samples calculated: four result rows, all ticked.
+inline void CalculateTickedResults(Form1& form) {
+    Button(form, 9)->click();
+    Button(form, 3)->click();
+    ASSERT_EQ(form.results().count(), 4);
+    for (int row = 0; row < 4; ++row) {
+        form.results().setChecked(row, true);
+    }
 }
 
 }  // namespace quillora::testing
