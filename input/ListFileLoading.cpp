@@ -1,6 +1,8 @@
 #include "input/ListFileLoading.h"
 
 #include <algorithm>
+#include <limits>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -101,8 +103,9 @@ class LoadPacing {
 // Reads a file's accepted lines into the list, batch by batch, within the budget.
 class ListFileReader {
   public:
-    ListFileReader(NumberListModel& list, std::optional<Base> base, std::size_t budget)
-        : list_(list), radix_(base ? Radix(*base) : 0), budget_(budget) {
+    // size: the bytes the load reads, or 0 when the file tells none.
+    ListFileReader(NumberListModel& list, std::optional<Base> base, std::size_t budget, qint64 size)
+        : list_(list), radix_(base ? Radix(*base) : 0), budget_(budget), size_(size) {
         batch_.reserve(kBatchBytes / 4, kBatchBytes + kReadBlock + kLongestEntry);
     }
 
@@ -133,19 +136,60 @@ class ListFileReader {
     int appended() const { return appended_; }
 
     // Into the list in one insertion: all or nothing, so a failure there leaves
-    // the list as it was.
-    void flush() {
+    // the list as it was. read: the bytes of the file read so far.
+    void flush(qint64 read) {
+        makeRoomForTheRest(read);
         list_.appendMany(batch_);
         appended_ += static_cast<int>(batch_.size());
+        appendedBytes_ += batch_.bytes();
         batch_.clear();
     }
 
   private:
+    // Before the batches of a big file join the list, the list makes room for
+    // as much as the part read so far foretells for the whole file. Grown
+    // batch by batch instead, its buffers would be copied to ever larger
+    // ones, every byte several times, into memory the system has to hand out
+    // afresh each time.
+    void makeRoomForTheRest(qint64 read) {
+        if (size_ <= 0 || read <= 0 || read >= size_ || batch_.empty()) {
+            return;
+        }
+        const double scale = static_cast<double>(size_) / static_cast<double>(read);
+        const auto entriesSoFar =
+            static_cast<double>(static_cast<std::size_t>(appended_) + batch_.size());
+        const auto bytesSoFar = static_cast<double>(appendedBytes_ + batch_.bytes());
+        double entries = entriesSoFar * scale - static_cast<double>(appended_);
+        double bytes = bytesSoFar * scale - static_cast<double>(appendedBytes_);
+        // Never more than the budget lets the list hold.
+        const auto held = static_cast<double>(
+            ListBudgetUse(static_cast<std::size_t>(list_.count()), list_.textBytes()));
+        const double room = static_cast<double>(budget_) - held;
+        const double wanted = bytes + entries * static_cast<double>(kRowBytes);
+        if (room <= 0) {
+            return;
+        }
+        if (wanted > room) {
+            entries *= room / wanted;
+            bytes *= room / wanted;
+        }
+        const double mostRows =
+            static_cast<double>(std::numeric_limits<int>::max() - list_.count());
+        entries = std::min(entries, mostRows);
+        try {
+            list_.reserve(static_cast<std::size_t>(entries), static_cast<std::size_t>(bytes));
+        } catch (const std::bad_alloc&) {
+            // Only a forecast: the batches still join, each making its own room.
+        }
+    }
+
     NumberListModel& list_;
     int radix_;
     std::size_t budget_;
+    qint64 size_;
     EntryBatch batch_;
     int appended_ = 0;
+    std::size_t appendedBytes_ = 0;
     bool full_ = false;
 };
 
@@ -216,7 +260,7 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
     const qint64 size = file.size();
     const bool sized = size > 0;
 
-    ListFileReader reader(list, base, options.memoryBudget);
+    ListFileReader reader(list, base, options.memoryBudget, sized ? size : 0);
     LoadPacing pacing(options, path, size);
     ListFileSplitter splitter;
     const auto take = [&](std::string_view candidate) { reader.take(candidate); };
@@ -235,19 +279,19 @@ int LoadListFile(NumberListModel& list, const QString& path, std::optional<Base>
             read += got;
             splitter.feed(std::string_view(block.data(), static_cast<std::size_t>(got)), take);
             if (reader.batchFull()) {
-                reader.flush();
+                reader.flush(read);
             }
             pacing.after(read);
         }
         if (!reader.full()) {
             splitter.finish(take);
         }
-        reader.flush();
+        reader.flush(read);
     } catch (...) {
         // What was read before the failure stays, as the lines it came from
         // were already taken; the failure itself still goes to the report.
         try {
-            reader.flush();
+            reader.flush(0);
         } catch (...) {
         }
         throw;

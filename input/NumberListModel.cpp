@@ -12,17 +12,45 @@ namespace {
 
 constexpr qsizetype kLongestShown = 4096;
 
+// std::string's own reserve doubles any request below twice what it holds;
+// a fresh string takes exactly what it is asked for.
+void ReserveExactly(std::string& s, std::size_t size) {
+    if (size <= s.capacity()) {
+        return;
+    }
+    std::string grown;
+    grown.reserve(size);
+    grown.append(s);
+    s.swap(grown);
+}
+
+template <class T>
+void ReserveExactly(std::vector<T>& v, std::size_t size) {
+    v.reserve(size);
+}
+
 // Room for at least `needed` elements, growing geometrically so that one
 // append at a time stays linear overall; by half, so that a list of ten
 // million entries carries at most half its size again of spare room.
 template <class Container>
 void Grow(Container& c, std::size_t needed) {
     if (needed > c.capacity()) {
-        c.reserve(std::max(needed, c.capacity() + c.capacity() / 2));
+        ReserveExactly(c, std::max(needed, c.capacity() + c.capacity() / 2));
     }
 }
 
 }  // namespace
+
+void EntryBatch::pushEnd() {
+    if (offsets_.empty()) {
+        offsets_.push_back(0);  // a batch moved from starts again
+    }
+    const std::uint64_t end = bytes_.size();
+    while ((end >> 32) > carries_.size()) {
+        carries_.push_back(offsets_.size());
+    }
+    offsets_.push_back(static_cast<std::uint32_t>(end));
+}
 
 void EntryBatch::addUpperCase(std::string_view text) {
     const std::size_t start = bytes_.size();
@@ -31,17 +59,18 @@ void EntryBatch::addUpperCase(std::string_view text) {
     for (const char c : text) {
         *out++ = c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
     }
-    ends_.push_back(bytes_.size());
+    pushEnd();
 }
 
 void EntryBatch::reserve(std::size_t entries, std::size_t bytes) {
-    ends_.reserve(ends_.size() + entries);
+    offsets_.reserve(std::max<std::size_t>(offsets_.size(), 1) + entries);
     bytes_.reserve(bytes_.size() + bytes);
 }
 
 void EntryBatch::clear() {
     bytes_.clear();
-    ends_.clear();
+    offsets_.assign(1, 0);
+    carries_.clear();
 }
 
 NumberListModel::NumberListModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -126,10 +155,50 @@ void NumberListModel::appendMany(const EntryBatch& batch) {
     beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
     const std::uint64_t base = bytes_.size();
     bytes_.append(batch.bytes_);
-    for (const std::uint64_t end : batch.ends_) {
-        pushOffset(base + end);
+    auto carry = batch.carries_.begin();
+    std::uint64_t high = 0;
+    for (std::size_t i = 1; i < batch.offsets_.size(); ++i) {
+        while (carry != batch.carries_.end() && *carry <= i) {
+            high += std::uint64_t{1} << 32;
+            ++carry;
+        }
+        pushOffset(base + (high | batch.offsets_[i]));
     }
     endInsertRows();
+}
+
+void NumberListModel::appendMany(EntryBatch&& batch) {
+    if (batch.empty()) {
+        return;
+    }
+    if (!isEmpty()) {
+        appendMany(static_cast<const EntryBatch&>(batch));
+        batch.clear();
+        return;
+    }
+    if (batch.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        throw std::length_error("Out of memory");
+    }
+    // The list is empty, so its offsets are the one 0 a batch starts with too.
+    beginInsertRows({}, 0, static_cast<int>(batch.size()) - 1);
+    bytes_.swap(batch.bytes_);
+    offsets_.swap(batch.offsets_);
+    carries_.swap(batch.carries_);
+    endInsertRows();
+    batch.clear();
+}
+
+void NumberListModel::reserve(std::size_t entries, std::size_t bytes) {
+    // A thirty-second to spare, so that a forecast asked for again as it is
+    // refined, batch by batch, moves the buffers once rather than each time.
+    const std::size_t offsets = offsets_.size() + entries;
+    if (offsets > offsets_.capacity()) {
+        ReserveExactly(offsets_, offsets + offsets / 32);
+    }
+    const std::size_t total = bytes_.size() + bytes;
+    if (total > bytes_.capacity()) {
+        ReserveExactly(bytes_, total + total / 32);
+    }
 }
 
 void NumberListModel::removeAt(int row) {

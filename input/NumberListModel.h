@@ -13,27 +13,36 @@
 namespace quillora {
 
 // Many entries packed in one buffer, as file loading gathers them before they
-// join the list in one insertion: no allocation per entry.
+// join the list in one insertion: no allocation per entry. They are packed
+// exactly as the list packs its own, so an empty list can take a batch's
+// buffers over instead of copying them.
 class EntryBatch {
   public:
     void add(std::string_view text) {
         bytes_.append(text);
-        ends_.push_back(bytes_.size());
+        pushEnd();
     }
     // As add, with ASCII letters upper-cased (hexadecimal entries are stored so).
     void addUpperCase(std::string_view text);
     // Room for that many more entries and bytes, so a batch of known size
     // (a restored list, a read block) is gathered without regrowing.
     void reserve(std::size_t entries, std::size_t bytes);
-    std::size_t size() const { return ends_.size(); }
-    bool empty() const { return ends_.empty(); }
+    // A batch moved from holds no offsets at all: it counts as empty.
+    std::size_t size() const { return offsets_.empty() ? 0 : offsets_.size() - 1; }
+    bool empty() const { return size() == 0; }
     std::size_t bytes() const { return bytes_.size(); }
+    // Keeps the room, so a batch gathered again and again allocates once.
     void clear();
 
   private:
     friend class NumberListModel;
+    void pushEnd();
+
     std::string bytes_;
-    std::vector<std::uint64_t> ends_;  // entry i ends at ends_[i], starts where i - 1 ends
+    // As the list's: entry i spans [offsets_[i], offsets_[i + 1]) in the low
+    // 32 bits, the high ones counted by the carries at or before i.
+    std::vector<std::uint32_t> offsets_{0};
+    std::vector<std::size_t> carries_;
 };
 
 // The number list (ListView1): one text per entry, in insertion order,
@@ -58,6 +67,14 @@ class NumberListModel : public QAbstractListModel, public NumberSource {
     // view can count) leaves the list as it was.
     void appendMany(const std::vector<std::string>& texts);
     void appendMany(const EntryBatch& batch);
+    // As above; an empty list takes the batch's buffers over instead of
+    // copying them, and the batch is left empty.
+    void appendMany(EntryBatch&& batch);
+    // Room for at least that many more entries and bytes, made at once (with
+    // a little to spare) rather than grown by half, so a load that foresees
+    // its size moves its buffers once. Never shrinks; throws (std::bad_alloc)
+    // with the list untouched.
+    void reserve(std::size_t entries, std::size_t bytes);
     void removeAt(int row);
     // Removes every row named (any order; repeats and rows not there are
     // ignored) in one pass, announced as one reset, so that taking most of a
