@@ -198,6 +198,42 @@ std::uint64_t ReadEightPowerDigits(const char* p, unsigned bits, unsigned& seen)
     }
 }
 
+// Lays groups of bits into zeroed words from the lowest bit up, a group
+// straddling two words where it must.
+class WordLayer {
+  public:
+    explicit WordLayer(Words& w) : w_(w) {}
+
+    void lay(std::uint64_t group, unsigned width) {
+        word_ |= group << held_;
+        held_ += width;
+        if (held_ >= 64) {
+            w_[index_++] = word_;
+            held_ -= 64;
+            word_ = held_ > 0 ? group >> (width - held_) : 0;
+        }
+    }
+
+    // False when a digit was not below the base: `seen` holds every digit
+    // or-ed together, so any bit at or above `bits` tells.
+    bool finish(unsigned seen, unsigned bits) {
+        if (held_ > 0) {
+            w_[index_] = word_;
+        }
+        if ((seen >> bits) != 0) {
+            return false;
+        }
+        DropZeroWords(w_);
+        return true;
+    }
+
+  private:
+    Words& w_;
+    std::size_t index_ = 0;
+    std::uint64_t word_ = 0;
+    unsigned held_ = 0;
+};
+
 // Digits of a power-of-two base into w, eight at a time from the last, checking on the way
 // that each is below the base (false, w spoilt, when one is not). Groups of 8 * bits bits
 // are laid into the words, straddling two where they must.
@@ -205,9 +241,7 @@ template <unsigned bits>
 bool PackBitsOf(std::string_view s, Words& w) {
     constexpr unsigned kMask = (1u << bits) - 1;
     w.assignZeros((s.size() * bits + 63) / 64);
-    std::size_t index = 0;
-    std::uint64_t word = 0;
-    unsigned held = 0;
+    WordLayer layer(w);
     unsigned seen = 0;
     std::size_t end = s.size();
     while (end > 0) {
@@ -223,49 +257,24 @@ bool PackBitsOf(std::string_view s, Words& w) {
                 group = (group << bits) | (d & kMask);
             }
         }
-        word |= group << held;
-        held += count * bits;
-        if (held >= 64) {
-            w[index++] = word;
-            held -= 64;
-            word = held > 0 ? group >> (count * bits - held) : 0;
-        }
+        layer.lay(group, static_cast<unsigned>(count) * bits);
         end = begin;
     }
-    if (held > 0)
-        w[index] = word;
-    if ((seen >> bits) != 0)
-        return false;
-    DropZeroWords(w);
-    return true;
+    return layer.finish(seen, bits);
 }
 
 // The bases 4 and 32, digit by digit.
 bool PackBitsOneByOne(std::string_view s, unsigned bits, Words& w) {
     w.assignZeros((s.size() * bits + 63) / 64);
     const unsigned mask = (1u << bits) - 1;
+    WordLayer layer(w);
     unsigned seen = 0;
-    std::size_t index = 0;
-    std::uint64_t word = 0;
-    unsigned held = 0;
     for (std::size_t i = s.size(); i-- > 0;) {
         const unsigned digit = Digit(s[i]);
         seen |= digit;
-        const std::uint64_t d = digit & mask;
-        word |= d << held;
-        held += bits;
-        if (held >= 64) {
-            w[index++] = word;
-            held -= 64;
-            word = held > 0 ? d >> (bits - held) : 0;
-        }
+        layer.lay(digit & mask, bits);
     }
-    if (held > 0)
-        w[index] = word;
-    if ((seen >> bits) != 0)
-        return false;
-    DropZeroWords(w);
-    return true;
+    return layer.finish(seen, bits);
 }
 
 bool PackBits(std::string_view s, unsigned bits, Words& w) {
