@@ -245,22 +245,31 @@ void NumberListModel::removeEach(std::vector<int> rows) {
     beginResetModel();
     std::size_t kept = 0;     // entries kept so far
     std::size_t written = 0;  // their bytes, compacted at the front of the buffer
+    // The kept offsets are written over the old ones from the front, never
+    // ahead of what is still to be read; their carries are counted afresh,
+    // since a list beyond 4 GiB keeps the high bits there.
+    std::vector<std::size_t> carries;
     auto gone = rows.begin();
     for (std::size_t r = 0; r + 1 < offsets_.size(); ++r) {
         if (gone != rows.end() && static_cast<std::size_t>(*gone) == r) {
             ++gone;
             continue;
         }
-        const auto begin = offsets_[r];
-        const auto length = offsets_[r + 1] - begin;
+        const std::uint64_t begin = offsetAt(r);
+        const std::uint64_t length = offsetAt(r + 1) - begin;
         if (written != begin) {
             std::memmove(bytes_.data() + written, bytes_.data() + begin, length);
         }
         written += length;
-        offsets_[++kept] = written;
+        ++kept;
+        while ((static_cast<std::uint64_t>(written) >> 32) > carries.size()) {
+            carries.push_back(kept);
+        }
+        offsets_[kept] = static_cast<std::uint32_t>(written);
     }
     bytes_.resize(written);
     offsets_.resize(kept + 1);
+    carries_ = std::move(carries);
     endResetModel();
 }
 
