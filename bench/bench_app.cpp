@@ -150,14 +150,3 @@ BENCHMARK(BM_PlainSettingsWriteOfTenMillionEntries)->Apply([](auto* b) { Configu
 BENCHMARK(BM_StartUpRestoringTenMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
