@@ -134,7 +134,10 @@ std::string ConvertNumber(std::string_view value, unsigned fromBase, unsigned to
         negative = s.front() == '-';
         s.remove_prefix(1);
     }
-    // Plain decimal digits, the usual entry, hold no exponent, point or word to look for.
+    // Plain decimal digits, the usual entry, hold no exponent, point or word to look for;
+    // most fit a machine word.
+    if (std::uint64_t word = 0; from == 10 && detail::ReadShortDecimal(s, word))
+        return WithSign(negative, detail::WriteWord(word, to));
     if (from == 10 && detail::AllDecimalDigits(s))
         return WithSign(negative, detail::ConvertPlainDecimal(s, to));
     // The decimal texts of an infinite or undefined result have no digits in any base.

@@ -16,21 +16,53 @@ namespace quillora::detail {
 
 // Eight characters at a time: every byte has the high nibble 3, and adding 6 carries none of
 // the low nibbles into it (so none is above 9).
-bool AllDecimalDigits(std::string_view s) {
+namespace {
+
+bool EightDecimalDigitChars(const char* p) {
     constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
     constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
     constexpr std::uint64_t kSixes = 0x0606060606060606ULL;
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return (word & kHigh) == kThrees && ((word + kSixes) & kHigh) == kThrees;
+}
+
+}  // namespace
+
+bool AllDecimalDigits(std::string_view s) {
     std::size_t i = 0;
     for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, s.data() + i, sizeof word);
-        if ((word & kHigh) != kThrees || ((word + kSixes) & kHigh) != kThrees)
+        if (!EightDecimalDigitChars(s.data() + i))
             return false;
     }
     for (; i < s.size(); ++i) {
         if (!IsDecimalDigit(s[i]))
             return false;
     }
+    return true;
+}
+
+bool ReadShortDecimal(std::string_view s, std::uint64_t& value) {
+    if (s.empty() || s.size() > 20)
+        return false;
+    // The few digits in front of the groups of eight one by one, then the groups, each
+    // tested and read as a word; only a twentieth digit can carry the value past a word.
+    const std::size_t head = s.size() % 8;
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < head; ++i) {
+        const auto d = static_cast<unsigned>(static_cast<unsigned char>(s[i]) - '0');
+        if (d > 9)
+            return false;
+        v = v * 10 + d;
+    }
+    for (std::size_t i = head; i < s.size(); i += 8) {
+        if (!EightDecimalDigitChars(s.data() + i))
+            return false;
+        if (__builtin_mul_overflow(v, std::uint64_t{100'000'000}, &v) ||
+            __builtin_add_overflow(v, EightDigits(s.data() + i), &v))
+            return false;
+    }
+    value = v;
     return true;
 }
 
@@ -61,7 +93,7 @@ bool DigitsWithinBase(std::string_view s, unsigned base) {
     return true;
 }
 
-std::uint64_t ReadDecimalChunk(std::string_view s) {
+[[gnu::always_inline]] inline std::uint64_t ReadDecimalChunk(std::string_view s) {
     std::uint64_t v = 0;
     std::size_t i = 0;
     for (; i + 8 <= s.size(); i += 8)
@@ -307,7 +339,7 @@ std::uint64_t BitField(const std::uint64_t* w, std::size_t size, std::size_t off
 // word, the most significant digit first in memory: the digits are spread to a byte each by
 // halving the groups three times, then turned into characters all at once.
 template <unsigned bits>
-std::uint64_t EightDigitChars(std::uint64_t v) {
+[[gnu::always_inline]] inline std::uint64_t EightDigitChars(std::uint64_t v) {
     const unsigned half = 4 * bits, quarter = 2 * bits;
     v = (v & ((std::uint64_t{1} << half) - 1)) | ((v >> half) << 32);
     const std::uint64_t pairs = ((std::uint64_t{1} << quarter) - 1) * 0x0000000100000001ULL;
@@ -474,6 +506,8 @@ char* WriteChunk(char* end, std::uint64_t v, unsigned base, unsigned width, bool
     return end;
 }
 
+}  // namespace
+
 std::string WriteWord(std::uint64_t v, unsigned base) {
     if (v == 0)
         return "0";
@@ -499,6 +533,8 @@ std::string WriteWord(std::uint64_t v, unsigned base) {
     }
     return std::string(buffer, end);
 }
+
+namespace {
 
 // decimal: base is 10 and every character a decimal digit.
 bool TryReadWord(std::string_view s, unsigned base, bool decimal, std::uint64_t& v) {

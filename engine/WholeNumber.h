@@ -69,5 +69,11 @@ std::string ConvertWhole(std::string_view digits, unsigned from, unsigned to, bo
 std::string ConvertPlainDecimal(std::string_view digits, unsigned to);
 // True when every character is one of "0" to "9" (also for the empty text).
 bool AllDecimalDigits(std::string_view s);
+// The value of a text of 1 to 20 decimal digits (leading zeros too) when it fits a machine
+// word; false, value untouched, for any other text. The usual short entry is tested and
+// read in one pass.
+bool ReadShortDecimal(std::string_view s, std::uint64_t& value);
+// Digits of a machine word in base, upper-case letters, "0" for zero.
+std::string WriteWord(std::uint64_t v, unsigned base);
 
 }  // namespace quillora::detail
