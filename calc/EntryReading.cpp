@@ -23,9 +23,8 @@ WorkingValue ReadWorkingValue(std::string_view entry, Base base) {
     }
     // Straight from the digits for what the list holds; the rest (digits beyond the base,
     // stray characters) keeps the way through decimal text, which reads those its own way.
-    if (const std::optional<double> quick =
-            ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(base)))) {
-        return WorkingValue::Capture([&] { return *quick; });
+    if (double quick = 0; ReadPowerOfTwoDigits(entry, static_cast<unsigned>(Radix(base)), quick)) {
+        return WorkingValue::Capture([&] { return quick; });
     }
     const std::string decimal = ConvertNumber(entry, static_cast<unsigned>(Radix(base)), 10);
     return WorkingValue::Capture([&] { return TextToNumber(decimal); });

@@ -164,46 +164,6 @@ void DropZeroWords(Words& w) {
 
 constexpr char kDigitChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-// The value of eight digit characters of base 2, 8 or 16 (bits 1, 3 or 4), the first the most
-// significant; false unless all eight are plain digits of the base (a stray character or a
-// digit beyond the base is left to the digit-by-digit reading).
-template <unsigned bits>
-[[gnu::always_inline]] inline bool EightPowerDigits(const char* p, std::uint64_t& value) {
-    if constexpr (std::endian::native != std::endian::little)
-        return false;
-    std::uint64_t x;
-    std::memcpy(&x, p, 8);
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
-    std::uint64_t digits;
-    if constexpr (bits == 4) {
-        // Bytes in a range [low, high]: below 0x80, then x + 0x80 - low sets the top bit and
-        // x + 0x7F - high does not, with no carry from byte to byte.
-        const auto within = [x](std::uint64_t low, std::uint64_t high) {
-            return (x + (0x80 - low) * kOnes) & ~(x + (0x7F - high) * kOnes);
-        };
-        const std::uint64_t folded = x | 0x20 * kOnes;  // "A"-"F" onto "a"-"f"
-        const std::uint64_t letters =
-            (folded + (0x80 - 'a') * kOnes) & ~(folded + (0x7F - 'f') * kOnes) & kHigh;
-        if ((x & kHigh) != 0 || ((within('0', '9') | letters) & kHigh) != kHigh)
-            return false;
-        // A letter's value is its low nibble plus 9.
-        digits = (x & 0x0F * kOnes) + (letters >> 7) * 9;
-    } else {
-        const std::uint64_t nibbles = x & 0x0F * kOnes;
-        if ((x & 0xF0 * kOnes) != 0x30 * kOnes ||
-            ((nibbles + (16 - (1u << bits)) * kOnes) & 0xF0 * kOnes) != 0)
-            return false;
-        digits = nibbles;
-    }
-    // The first digit in the lowest byte: reversed, then pairs, fours and eights joined.
-    digits = __builtin_bswap64(digits);
-    digits = (digits & 0x00FF00FF00FF00FFULL) | (((digits >> 8) & 0x00FF00FF00FF00FFULL) << bits);
-    digits =
-        (digits & 0x0000FFFF0000FFFFULL) | (((digits >> 16) & 0x0000FFFF0000FFFFULL) << (2 * bits));
-    value = (digits & 0xFFFFFFFFULL) | ((digits >> 32) << (4 * bits));
-    return true;
-}
-
 // The value of eight digits of base 2, 8 or 16, quickly when they are plain, otherwise digit by
 // digit with every digit's value joined into seen (so that one beyond the base shows there).
 template <unsigned bits>

@@ -672,9 +672,10 @@ TEST(PowerOfTwoReadingProperty, SameDoubleAsThroughExactDecimalText) {
     const auto quick = [](const std::string& text, int radix) {
         std::string outcome;
         try {
-            const std::optional<double> x =
-                ReadPowerOfTwoDigits(text, static_cast<unsigned>(radix));
-            outcome = x ? std::to_string(std::bit_cast<std::uint64_t>(*x)) : "none";
+            double x = 0;
+            outcome = ReadPowerOfTwoDigits(text, static_cast<unsigned>(radix), x)
+                          ? std::to_string(std::bit_cast<std::uint64_t>(x))
+                          : "none";
         } catch (const EngineError& e) {
             outcome = e.what();
         }
