@@ -578,16 +578,43 @@ bool PlainWord(std::uint64_t word) {
     return !control && !hasZero(word ^ (kOnes * '"')) && !hasZero(word ^ (kOnes * '\\'));
 }
 
+// Quotes keep separators and spaces at either end in the value; an escape
+// never starts or ends with a space, so the text itself decides.
+bool NeedsQuotes(std::string_view text) {
+    auto contains = [&](char c) { return std::memchr(text.data(), c, text.size()) != nullptr; };
+    return contains(';') || contains(',') || contains('=') ||
+           (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+}
+
 }  // namespace
+
+std::optional<ValueFrame> FrameValue(std::string_view text) {
+    std::size_t i = 0;
+    for (; text.size() - i >= 8; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (!PlainWord(word)) {
+            return std::nullopt;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c <= 0x1F || c == '"' || c == '\\') {
+            return std::nullopt;
+        }
+    }
+    // A leading "@" is doubled, inside the quotes.
+    const bool at = !text.empty() && text.front() == '@';
+    if (NeedsQuotes(text)) {
+        return ValueFrame{at ? "\"@" : "\"", "\""};
+    }
+    return ValueFrame{at ? "@" : "", ""};
+}
 
 void AppendValue(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out.reserve(out.size() + text.size() + 3);
-    auto contains = [&](char c) { return std::memchr(text.data(), c, text.size()) != nullptr; };
-    // Quotes keep separators and spaces at either end in the value; an
-    // escape never starts or ends with a space, so the text itself decides.
-    const bool quoted = contains(';') || contains(',') || contains('=') ||
-                        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    const bool quoted = NeedsQuotes(text);
     if (quoted) {
         out.push_back('"');
     }

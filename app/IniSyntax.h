@@ -65,6 +65,15 @@ bool IsValidUtf8(std::string_view text);
 // Appends the value text (UTF-8) escaped so that QSettings reads exactly it back.
 void AppendValue(std::string& out, std::string_view text);
 
+// What AppendValue writes around a text that needs no escape of its own (no
+// control character, quote or backslash): the text itself stands between
+// before and after. Nothing for a text that needs escapes.
+struct ValueFrame {
+    std::string_view before;
+    std::string_view after;
+};
+std::optional<ValueFrame> FrameValue(std::string_view text);
+
 // Appends the key escaped as QSettings writes keys ("Zip Codes" -> "Zip%20Codes").
 void AppendKey(std::string& out, const QString& key);
 

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include <QDir>
 #include <QFile>
@@ -135,24 +136,27 @@ void WriteAll(int fd, std::string_view bytes) {
 
 // What the disk gives back is what was meant: a write cut short (a full
 // disk, a file size limit) never replaces the good file.
-bool HoldsExactly(int fd, std::string_view bytes) {
+bool HoldsExactly(int fd, const BytePieces& bytes) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) != bytes.size()) {
         return false;
     }
     std::string block(std::min<std::size_t>(bytes.size(), std::size_t{1} << 20), '\0');
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t want = std::min(block.size(), bytes.size() - at);
-        const ssize_t n = ::pread(fd, block.data(), want, static_cast<off_t>(at));
-        if (n < 0 && errno == EINTR) {
-            continue;
+    off_t offset = 0;
+    for (std::string_view piece : bytes.views()) {
+        while (!piece.empty()) {
+            const std::size_t want = std::min(block.size(), piece.size());
+            const ssize_t n = ::pread(fd, block.data(), want, offset);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0 ||
+                std::memcmp(block.data(), piece.data(), static_cast<std::size_t>(n)) != 0) {
+                return false;
+            }
+            piece.remove_prefix(static_cast<std::size_t>(n));
+            offset += n;
         }
-        if (n <= 0 ||
-            std::memcmp(block.data(), bytes.data() + at, static_cast<std::size_t>(n)) != 0) {
-            return false;
-        }
-        at += static_cast<std::size_t>(n);
     }
     return true;
 }
@@ -182,17 +186,37 @@ std::optional<QByteArray> SettingsFile::read() const {
     return ReadAll(*target);
 }
 
-std::string SettingsFile::stamp() const {
+std::string SettingsFile::stamp(bool* settled) const {
     struct stat info {};
+    if (settled != nullptr) {
+        *settled = false;
+    }
     if (::stat(Encoded(path_).constData(), &info) != 0) {
         return {};
+    }
+    if (settled != nullptr) {
+        // File times come from a clock that moves in ticks of up to 10 ms:
+        // a change within the same tick as the one before could keep the
+        // stamp, one after a few ticks cannot.
+        constexpr long long kSettleNs = 50'000'000;
+        struct timespec now {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        const long long age =
+            (static_cast<long long>(now.tv_sec) - info.st_mtim.tv_sec) * 1'000'000'000LL +
+            (now.tv_nsec - info.st_mtim.tv_nsec);
+        *settled = age > kSettleNs;
     }
     return std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino) + ':' +
            std::to_string(info.st_mode) + ':' + std::to_string(info.st_size) + ':' +
            std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
 }
 
-void SettingsFile::replace(const std::function<std::string(std::string_view)>& edit) {
+void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& edit) {
+    replace(edit, Known{});
+}
+
+void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& edit,
+                           const Known& known) {
     const QString target = RegularTarget(path_).value_or(path_);
     QLockFile lock(target + QStringLiteral(".lock"));
     if (!lock.tryLock(kLockWaitMs)) {
@@ -201,12 +225,15 @@ void SettingsFile::replace(const std::function<std::string(std::string_view)>& e
     // Read again under the lock: what another program wrote meanwhile stays.
     const std::optional<QString> earlier = RegularTarget(path_);
     QByteArray current;
-    if (earlier) {
+    std::string_view before;
+    if (earlier && !known.stamp.empty() && stamp() == known.stamp) {
+        before = known.bytes;
+    } else if (earlier) {
         current = ReadAll(*earlier);
+        before = std::string_view(current.constData(), static_cast<std::size_t>(current.size()));
     }
-    const std::string_view before(current.constData(), static_cast<std::size_t>(current.size()));
-    const std::string next = edit(before);
-    if (earlier && before == next) {
+    const BytePieces next = edit(before);
+    if (earlier && next == before) {
         return;
     }
 
@@ -247,7 +274,9 @@ void SettingsFile::replace(const std::function<std::string(std::string_view)>& e
     if (earlier && ::fchmod(fd.get(), mode) != 0) {
         ThrowAccess();
     }
-    WriteAll(fd.get(), next);
+    for (const std::string_view piece : next.views()) {
+        WriteAll(fd.get(), piece);
+    }
     if (::fdatasync(fd.get()) != 0 || !HoldsExactly(fd.get(), next) || !fd.release()) {
         ThrowAccess();
     }

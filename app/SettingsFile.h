@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "app/BytePieces.h"
+
 namespace quillora {
 
 // The shared settings file on disk (Tolvenrix.conf), read and replaced
@@ -33,7 +35,17 @@ class SettingsFile {
     // renamed over it; the earlier file is kept as a hard link until the new
     // one stands. Throws when anything of it fails, and the file then holds
     // exactly what it held before.
-    void replace(const std::function<std::string(std::string_view)>& edit);
+    void replace(const std::function<BytePieces(std::string_view)>& edit);
+
+    // Bytes read of the file earlier, and its settled stamp() at that read.
+    struct Known {
+        std::string_view bytes;
+        std::string stamp;
+    };
+    // As above; when the file still has that stamp under the lock, the known
+    // bytes stand for it instead of being read again (a list of millions is
+    // then not read twice in one session).
+    void replace(const std::function<BytePieces(std::string_view)>& edit, const Known& known);
 
     // Removes the scratch files and the lock that closes killed part-way
     // left beside the file (only those whose process is gone).
@@ -41,7 +53,10 @@ class SettingsFile {
 
     // A change-detecting stamp of the file as it is now (device, inode,
     // size, modification time); empty when it is absent or unreadable.
-    std::string stamp() const;
+    // settled, when given, tells whether the last change lies far enough in
+    // the past, beyond the coarseness of file times, that any later change
+    // is sure to show as another stamp.
+    std::string stamp(bool* settled = nullptr) const;
 
   private:
     QString path_;

@@ -16,7 +16,8 @@ namespace quillora {
 struct SettingsStore::Snapshot {
     explicit Snapshot(const QString& path) : file(path) {}
     SettingsFile file;
-    std::string stamp;  // of the file the bytes came from; empty: not read yet
+    std::string stamp;     // of the file the bytes came from; empty: not read yet
+    bool settled = false;  // the stamp is sure to change with the file
     QByteArray bytes;
     ini::GroupLines lines;  // views into bytes
     std::string decoded;    // the last list read that needed decoding
@@ -58,12 +59,13 @@ bool Gives(std::string_view file, const std::vector<std::pair<QString, std::stri
     return true;
 }
 
-// The file with each value's line replaced, or added to the group. The new
-// file is written out in one pass, each value escaped straight into it: a
-// list of millions is copied once, not once per step.
-std::string Spliced(std::string_view file,
-                    const std::vector<std::pair<QString, std::string>>& values, bool addInFront,
-                    bool& keysAdded) {
+// The file with each value's line replaced, or added to the group, as
+// pieces: the unchanged parts of the file and a value that needs nothing but
+// quotes are views, so a list of millions is not copied at all on its way to
+// the disk; only a value with escapes is written out escaped.
+BytePieces Spliced(std::string_view file,
+                   const std::vector<std::pair<QString, std::string>>& values, bool addInFront,
+                   bool& keysAdded) {
     const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
     struct Edit {
         std::size_t start, end;
@@ -136,28 +138,30 @@ std::string Spliced(std::string_view file,
             edits.push_back(std::move(edit));
         }
     }
+    BytePieces out;
     if (edits.empty()) {
-        return std::string(file);
+        out.add(file);
+        return out;
     }
     std::stable_sort(edits.begin(), edits.end(),
                      [](const Edit& a, const Edit& b) { return a.start < b.start; });
-    std::size_t size = file.size();
-    for (const Edit& edit : edits) {
-        size += edit.head.size() + edit.tail.size() + 2 + (edit.value ? edit.value->size() : 0);
-    }
-    std::string out;
-    out.reserve(size);
     std::size_t at = 0;
-    for (const Edit& edit : edits) {
-        out.append(file.substr(at, edit.start - at));
-        out += edit.head;
-        if (edit.value != nullptr) {
-            ini::AppendValue(out, *edit.value);
+    for (Edit& edit : edits) {
+        out.add(file.substr(at, edit.start - at));
+        out.addOwned(std::move(edit.head));
+        if (const auto frame = edit.value ? ini::FrameValue(*edit.value) : std::nullopt) {
+            out.add(frame->before);
+            out.add(*edit.value);
+            out.add(frame->after);
+        } else if (edit.value != nullptr) {
+            std::string escaped;
+            ini::AppendValue(escaped, *edit.value);
+            out.addOwned(std::move(escaped));
         }
-        out += edit.tail;
+        out.addOwned(std::move(edit.tail));
         at = edit.end;
     }
-    out.append(file.substr(at));
+    out.add(file.substr(at));
     return out;
 }
 
@@ -165,15 +169,15 @@ std::string Spliced(std::string_view file,
 // of the file; when what stands before that place runs on over it (a quote
 // or an escaped line end left open at the end of the file), they go in front.
 // A value the edited file would still not give is refused.
-std::string Edited(std::string_view file,
-                   const std::vector<std::pair<QString, std::string>>& values) {
+BytePieces Edited(std::string_view file,
+                  const std::vector<std::pair<QString, std::string>>& values) {
     bool keysAdded = false;
-    std::string out = Spliced(file, values, false, keysAdded);
+    BytePieces out = Spliced(file, values, false, keysAdded);
     // Only an added line can be run over; a replaced one spans its whole
     // line as the file's reader saw it.
-    if (keysAdded && !Gives(out, values)) {
+    if (keysAdded && !Gives(out.joined(), values)) {
         out = Spliced(file, values, true, keysAdded);
-        if (!Gives(out, values)) {
+        if (!Gives(out.joined(), values)) {
             throw SettingsFileError("Bad file format");
         }
     }
@@ -201,9 +205,11 @@ const SettingsStore::Snapshot& SettingsStore::current() const {
         snapshot_->file.removeLeftovers();
     }
     Snapshot& snapshot = *snapshot_;
-    const std::string stamp = snapshot.file.stamp();
+    bool settled = false;
+    const std::string stamp = snapshot.file.stamp(&settled);
     if (stamp.empty() || stamp != snapshot.stamp) {
         snapshot.stamp.clear();
+        snapshot.settled = settled;
         snapshot.lines = {};
         snapshot.bytes = snapshot.file.read().value_or(QByteArray());
         snapshot.lines =
@@ -256,17 +262,29 @@ void SettingsStore::write(const std::vector<std::pair<QString, QString>>& values
 }
 
 void SettingsStore::writeList(std::string text) {
-    writeTexts({{kListKey, ValidUtf8(std::move(text))}});
+    // Moved in, not listed in braces: an initializer list would copy the whole list's text.
+    std::vector<std::pair<QString, std::string>> texts;
+    texts.emplace_back(kListKey, ValidUtf8(std::move(text)));
+    writeTexts(texts);
 }
 
 void SettingsStore::writeTexts(const std::vector<std::pair<QString, std::string>>& values) {
     current();  // the path, and the leftovers cleared
     Snapshot& snapshot = *snapshot_;
-    // Read again at the next look: the file is edited as it is on disk now.
+    // Read again at the next look: the file is edited as it is on disk now,
+    // which is what the bytes already read are when its stamp has not moved.
+    // Otherwise they go before the file is read again.
+    SettingsFile::Known known;
+    QByteArray bytes;
+    if (snapshot.settled) {
+        bytes = std::move(snapshot.bytes);
+        known = {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                 std::move(snapshot.stamp)};
+    }
     snapshot.stamp.clear();
     snapshot.lines = {};
-    snapshot.bytes.clear();
-    snapshot.file.replace([&](std::string_view file) { return Edited(file, values); });
+    snapshot.bytes = QByteArray();
+    snapshot.file.replace([&](std::string_view file) { return Edited(file, values); }, known);
 }
 
 QString OptionKey(Base base) {

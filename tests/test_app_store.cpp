@@ -410,6 +410,38 @@ TEST(OpenedFiles, ASkinNamingAPipeAsAnImageIsReportedAt102AndStartUpGoesOn) {
     EXPECT_EQ(Entries(*form), QStringList({"1", "2"}));
 }
 
+// The file last changed an hour ago, as a store written in an earlier session is.
+void SetChangedLongAgo(const QString& path) {
+    struct timespec times[2]{};
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= 3600;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+// A write edits the file as it is on disk: the bytes the store read earlier
+// stand in for it only while the file is unchanged.
+TEST(StoreFormat, AWriteKeepsWhatAnotherProgramChangedSinceTheStoreRead) {
+    AppHarness app;
+    app.store({{"Zip Codes", "1;2"}, {"Other", "before"}});
+    SetChangedLongAgo(app.settingsFile());
+    SettingsStore store;
+    std::string_view back;
+    store.readList(back);
+    ASSERT_EQ(back, "1;2");
+    store.writeList("3;4");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(), "3;4");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Other")).toString(), "before");
+
+    SetChangedLongAgo(app.settingsFile());
+    store.readList(back);
+    ASSERT_EQ(back, "3;4");
+    app.store({{"Other", "behind"}});  // as long as before: only the stamp's time tells
+    store.writeList("5;6");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(), "5;6");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Other")).toString(), "behind");
+}
+
 // ---- The store against plain QSettings ---------------------------------------------------
 
 // Texts with every character that needs care in an INI value.
@@ -434,6 +466,9 @@ TEST(StoreFormat, QSettingsReadsWhatTheStoreWroteAndTheStoreWhatQSettingsWrote) 
                                QStringLiteral(" 1; 2 "),
                                QStringLiteral("@Rect(1 2 3 4)"),
                                QStringLiteral("@@x"),
+                               QStringLiteral("@1;2"),
+                               QStringLiteral(" 1"),
+                               QString(10 << 20, QLatin1Char('7')) + QStringLiteral(";8"),
                                QString(10 << 20, QLatin1Char('7')) + QStringLiteral(";\\\";")};
     for (int i = 0; i < 300; ++i) {
         lists.push_back(AwkwardText(random, i % 40));
@@ -442,6 +477,10 @@ TEST(StoreFormat, QSettingsReadsWhatTheStoreWroteAndTheStoreWhatQSettingsWrote) 
         SCOPED_TRACE(list.left(60).toStdString());
         AppHarness app;
         SettingsStore store;
+        store.writeList(list.toStdString());
+        EXPECT_TRUE(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString() == list);
+        // Over a line that is there already, as at every close after the first.
+        store.writeList("1");
         store.writeList(list.toStdString());
         EXPECT_TRUE(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString() == list);
 
