@@ -6,37 +6,33 @@ void BytePieces::add(std::string_view piece) {
     if (piece.empty()) {
         return;
     }
-    views_.push_back(piece);
+    pieces_.emplace_back(piece);
     size_ += piece.size();
+}
+
+void BytePieces::add(const TextSource& source) {
+    if (source.empty()) {
+        return;
+    }
+    pieces_.emplace_back(&source);
+    size_ += source.size();
 }
 
 void BytePieces::addOwned(std::string piece) {
     if (piece.empty()) {
         return;
     }
-    add(owned_.emplace_back(std::move(piece)));
+    add(std::string_view(owned_.emplace_back(std::move(piece))));
 }
 
-std::string BytePieces::joined() const {
-    std::string all;
-    all.reserve(size_);
-    for (const std::string_view piece : views_) {
-        all.append(piece);
-    }
-    return all;
-}
-
-bool BytePieces::operator==(std::string_view bytes) const {
-    if (bytes.size() != size_) {
-        return false;
-    }
-    for (const std::string_view piece : views_) {
-        if (bytes.substr(0, piece.size()) != piece) {
-            return false;
+void BytePieces::eachPiece(const std::function<void(std::string_view)>& take) const {
+    for (const auto& piece : pieces_) {
+        if (const auto* view = std::get_if<std::string_view>(&piece)) {
+            take(*view);
+        } else {
+            std::get<const TextSource*>(piece)->eachPiece(take);
         }
-        bytes.remove_prefix(piece.size());
     }
-    return true;
 }
 
 }  // namespace quillora

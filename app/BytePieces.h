@@ -4,15 +4,18 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
+
+#include "app/TextSource.h"
 
 namespace quillora {
 
 // A file's new bytes as a row of pieces, most of them views into text that
-// lives elsewhere (the file as it was, the list's own text), so that a file
+// lives elsewhere (the file as it was, the list's own buffer), so that a file
 // of hundreds of megabytes is written and checked without first being copied
-// together into memory the system would have to hand out afresh.
-class BytePieces {
+// together.
+class BytePieces : public TextSource {
   public:
     BytePieces() = default;
     // Moved, the owned texts stay where they are and the views stay true; a
@@ -24,18 +27,16 @@ class BytePieces {
 
     // A view: what it shows must outlive these pieces.
     void add(std::string_view piece);
+    void add(const TextSource& source);
     // Kept here.
     void addOwned(std::string piece);
 
-    std::size_t size() const { return size_; }
-    const std::vector<std::string_view>& views() const { return views_; }
-    // All pieces in one text, for the rare check that needs it whole.
-    std::string joined() const;
-    bool operator==(std::string_view bytes) const;
+    std::size_t size() const override { return size_; }
+    void eachPiece(const std::function<void(std::string_view)>& take) const override;
 
   private:
     std::deque<std::string> owned_;  // a deque keeps each text where it is
-    std::vector<std::string_view> views_;
+    std::vector<std::variant<std::string_view, const TextSource*>> pieces_;
     std::size_t size_ = 0;
 };
 

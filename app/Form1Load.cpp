@@ -80,10 +80,10 @@ void Form1::restoreList(Steps& steps) {
 
 void Form1::Form_QueryUnload() {
     Steps steps(report_, LocationName("Form1", "Form_QueryUnload"));
-    std::string text;
-    // Steps 102 to 108: every row followed by ";", without the last one.
-    steps(104, [&] { text = StoredListBytes(*numbers_); });
-    steps(110, [&] { settings_.writeList(std::move(text)); });
+    // Steps 102 to 108: every row followed by ";", without the last one,
+    // gathered piece by piece as the store writes them.
+    const StoredListSource text(*numbers_);
+    steps(110, [&] { settings_.writeList(text); });
     steps(112, [&] { pump_->processEvents(); });
 }
 

@@ -580,35 +580,64 @@ bool PlainWord(std::uint64_t word) {
 
 // Quotes keep separators and spaces at either end in the value; an escape
 // never starts or ends with a space, so the text itself decides.
-bool NeedsQuotes(std::string_view text) {
+bool HasSeparator(std::string_view text) {
     auto contains = [&](char c) { return std::memchr(text.data(), c, text.size()) != nullptr; };
-    return contains(';') || contains(',') || contains('=') ||
-           (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    return contains(';') || contains(',') || contains('=');
+}
+
+bool NeedsQuotes(std::string_view text) {
+    return HasSeparator(text) || (!text.empty() && (text.front() == ' ' || text.back() == ' '));
 }
 
 }  // namespace
 
-std::optional<ValueFrame> FrameValue(std::string_view text) {
+void ValueFramer::add(std::string_view piece) {
+    if (piece.empty()) {
+        return;
+    }
+    if (!any_) {
+        first_ = piece.front();
+        any_ = true;
+    }
+    last_ = piece.back();
+    separators_ = separators_ || HasSeparator(piece);
+    if (escapes_) {
+        return;
+    }
     std::size_t i = 0;
-    for (; text.size() - i >= 8; i += 8) {
+    for (; piece.size() - i >= 8; i += 8) {
         std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
+        std::memcpy(&word, piece.data() + i, 8);
         if (!PlainWord(word)) {
-            return std::nullopt;
+            escapes_ = true;
+            return;
         }
     }
-    for (; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
+    for (; i < piece.size(); ++i) {
+        const auto c = static_cast<unsigned char>(piece[i]);
         if (c <= 0x1F || c == '"' || c == '\\') {
-            return std::nullopt;
+            escapes_ = true;
+            return;
         }
     }
-    // A leading "@" is doubled, inside the quotes.
-    const bool at = !text.empty() && text.front() == '@';
-    if (NeedsQuotes(text)) {
+}
+
+std::optional<ValueFrame> ValueFramer::frame() const {
+    if (escapes_) {
+        return std::nullopt;
+    }
+    // A leading "@" is doubled, inside the quotes; spaces at either end need them.
+    const bool at = any_ && first_ == '@';
+    if (separators_ || (any_ && (first_ == ' ' || last_ == ' '))) {
         return ValueFrame{at ? "\"@" : "\"", "\""};
     }
     return ValueFrame{at ? "@" : "", ""};
+}
+
+std::optional<ValueFrame> FrameValue(std::string_view text) {
+    ValueFramer framer;
+    framer.add(text);
+    return framer.frame();
 }
 
 void AppendValue(std::string& out, std::string_view text) {

@@ -67,10 +67,24 @@ void AppendValue(std::string& out, std::string_view text);
 
 // What AppendValue writes around a text that needs no escape of its own (no
 // control character, quote or backslash): the text itself stands between
-// before and after. Nothing for a text that needs escapes.
+// before and after.
 struct ValueFrame {
     std::string_view before;
     std::string_view after;
+};
+// Finds the frame of a text handed over in pieces, in order.
+class ValueFramer {
+  public:
+    void add(std::string_view piece);
+    // Nothing for a text that needs escapes.
+    std::optional<ValueFrame> frame() const;
+
+  private:
+    bool escapes_ = false;
+    bool separators_ = false;
+    char first_ = '\0';
+    char last_ = '\0';
+    bool any_ = false;
 };
 std::optional<ValueFrame> FrameValue(std::string_view text);
 

@@ -136,29 +136,28 @@ void WriteAll(int fd, std::string_view bytes) {
 
 // What the disk gives back is what was meant: a write cut short (a full
 // disk, a file size limit) never replaces the good file.
-bool HoldsExactly(int fd, const BytePieces& bytes) {
+bool HoldsExactly(int fd, const TextSource& bytes) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) != bytes.size()) {
         return false;
     }
     std::string block(std::min<std::size_t>(bytes.size(), std::size_t{1} << 20), '\0');
     off_t offset = 0;
-    for (std::string_view piece : bytes.views()) {
-        while (!piece.empty()) {
+    bool same = true;
+    bytes.eachPiece([&](std::string_view piece) {
+        while (same && !piece.empty()) {
             const std::size_t want = std::min(block.size(), piece.size());
             const ssize_t n = ::pread(fd, block.data(), want, offset);
             if (n < 0 && errno == EINTR) {
                 continue;
             }
-            if (n <= 0 ||
-                std::memcmp(block.data(), piece.data(), static_cast<std::size_t>(n)) != 0) {
-                return false;
-            }
-            piece.remove_prefix(static_cast<std::size_t>(n));
-            offset += n;
+            same =
+                n > 0 && std::memcmp(block.data(), piece.data(), static_cast<std::size_t>(n)) == 0;
+            piece.remove_prefix(same ? static_cast<std::size_t>(n) : piece.size());
+            offset += same ? n : 0;
         }
-    }
-    return true;
+    });
+    return same;
 }
 
 // A name never used before: the process id (for the clean-up of a killed
@@ -233,7 +232,7 @@ void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& ed
         before = std::string_view(current.constData(), static_cast<std::size_t>(current.size()));
     }
     const BytePieces next = edit(before);
-    if (earlier && next == before) {
+    if (earlier && next.equals(before)) {
         return;
     }
 
@@ -274,9 +273,7 @@ void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& ed
     if (earlier && ::fchmod(fd.get(), mode) != 0) {
         ThrowAccess();
     }
-    for (const std::string_view piece : next.views()) {
-        WriteAll(fd.get(), piece);
-    }
+    next.eachPiece([&](std::string_view piece) { WriteAll(fd.get(), piece); });
     if (::fdatasync(fd.get()) != 0 || !HoldsExactly(fd.get(), next) || !fd.release()) {
         ThrowAccess();
     }

@@ -8,6 +8,7 @@
 
 #include "app/IniSyntax.h"
 #include "app/SettingsFile.h"
+#include "app/TextSource.h"
 #include "engine/EngineError.h"
 #include "engine/NumberText.h"
 
@@ -27,6 +28,9 @@ namespace {
 
 const std::string kGroupName = SettingsStore::kGroup.toStdString();
 
+// The values of one write, by key.
+using Values = std::vector<std::pair<QString, const TextSource*>>;
+
 // A list's rows are UTF-8 as the list keeps them; anything else becomes
 // U+FFFD, as it always has on its way through QString.
 std::string ValidUtf8(std::string text) {
@@ -43,7 +47,7 @@ std::string SectionName() {
 }
 
 // True when the file gives every key the value meant for it.
-bool Gives(std::string_view file, const std::vector<std::pair<QString, std::string>>& values) {
+bool Gives(std::string_view file, const Values& values) {
     const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
     for (const auto& [key, text] : values) {
         const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
@@ -52,25 +56,41 @@ bool Gives(std::string_view file, const std::vector<std::pair<QString, std::stri
         }
         const std::optional<std::string_view> plain = ini::PlainValue(line->value);
         const ini::Value value = plain ? ini::Value{} : ini::ReadValue(line->value);
-        if (plain ? *plain != text : (value.kind != ini::Value::Kind::Text || value.text != text)) {
+        if (plain ? !text->equals(*plain)
+                  : (value.kind != ini::Value::Kind::Text || !text->equals(value.text))) {
             return false;
         }
     }
     return true;
 }
 
+// The value as QSettings escapes it: framed by what goes around it when it
+// needs no escapes of its own, as the long list always does, else escaped
+// into a copy.
+void AddValue(BytePieces& out, const TextSource& value) {
+    ini::ValueFramer framer;
+    value.eachPiece([&](std::string_view piece) { framer.add(piece); });
+    if (const std::optional<ini::ValueFrame> frame = framer.frame()) {
+        out.add(frame->before);
+        out.add(value);
+        out.add(frame->after);
+        return;
+    }
+    std::string escaped;
+    ini::AppendValue(escaped, value.joined());
+    out.addOwned(std::move(escaped));
+}
+
 // The file with each value's line replaced, or added to the group, as
 // pieces: the unchanged parts of the file and a value that needs nothing but
 // quotes are views, so a list of millions is not copied at all on its way to
 // the disk; only a value with escapes is written out escaped.
-BytePieces Spliced(std::string_view file,
-                   const std::vector<std::pair<QString, std::string>>& values, bool addInFront,
-                   bool& keysAdded) {
+BytePieces Spliced(std::string_view file, const Values& values, bool addInFront, bool& keysAdded) {
     const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
     struct Edit {
         std::size_t start, end;
-        std::string head;                    // the key and "=", or a new line's start
-        const std::string* value = nullptr;  // escaped after head
+        std::string head;                   // the key and "=", or a new line's start
+        const TextSource* value = nullptr;  // escaped after head
         std::string tail;
     };
     std::vector<Edit> edits;
@@ -78,7 +98,7 @@ BytePieces Spliced(std::string_view file,
     for (const auto& [key, text] : values) {
         const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
         if (line == nullptr) {
-            Edit edit{0, 0, {}, &text, "\n"};
+            Edit edit{0, 0, {}, text, "\n"};
             ini::AppendKey(edit.head, key);
             edit.head += '=';
             added.push_back(std::move(edit));
@@ -88,15 +108,15 @@ BytePieces Spliced(std::string_view file,
         bool same = false;
         if (readable) {
             if (const std::optional<std::string_view> plain = ini::PlainValue(line->value)) {
-                same = *plain == text;
+                same = text->equals(*plain);
             } else {
                 const ini::Value now = ini::ReadValue(line->value);
                 readable = now.kind == ini::Value::Kind::Text;
-                same = readable && now.text == text;
+                same = readable && text->equals(now.text);
             }
         }
         // Unchanged, or a value no one could read and nothing of the user's to put there.
-        if (same || (!readable && text.empty())) {
+        if (same || (!readable && text->empty())) {
             continue;
         }
         // The key keeps the spelling it has in the file.
@@ -104,7 +124,7 @@ BytePieces Spliced(std::string_view file,
         edits.push_back({line->start,
                          line->end,
                          std::string(file.substr(line->start, equals + 1 - line->start)),
-                         &text,
+                         text,
                          {}});
     }
     keysAdded = !added.empty();
@@ -149,14 +169,8 @@ BytePieces Spliced(std::string_view file,
     for (Edit& edit : edits) {
         out.add(file.substr(at, edit.start - at));
         out.addOwned(std::move(edit.head));
-        if (const auto frame = edit.value ? ini::FrameValue(*edit.value) : std::nullopt) {
-            out.add(frame->before);
-            out.add(*edit.value);
-            out.add(frame->after);
-        } else if (edit.value != nullptr) {
-            std::string escaped;
-            ini::AppendValue(escaped, *edit.value);
-            out.addOwned(std::move(escaped));
+        if (edit.value != nullptr) {
+            AddValue(out, *edit.value);
         }
         out.addOwned(std::move(edit.tail));
         at = edit.end;
@@ -169,8 +183,7 @@ BytePieces Spliced(std::string_view file,
 // of the file; when what stands before that place runs on over it (a quote
 // or an escaped line end left open at the end of the file), they go in front.
 // A value the edited file would still not give is refused.
-BytePieces Edited(std::string_view file,
-                  const std::vector<std::pair<QString, std::string>>& values) {
+BytePieces Edited(std::string_view file, const Values& values) {
     bool keysAdded = false;
     BytePieces out = Spliced(file, values, false, keysAdded);
     // Only an added line can be run over; a replaced one spans its whole
@@ -254,21 +267,45 @@ void SettingsStore::readList(std::string_view& list) const {
 }
 
 void SettingsStore::write(const std::vector<std::pair<QString, QString>>& values) {
-    std::vector<std::pair<QString, std::string>> texts;
+    std::vector<std::string> texts;
+    texts.reserve(values.size());
+    std::vector<StringSource> sources;
+    sources.reserve(values.size());
+    Values pairs;
     for (const auto& [key, text] : values) {
-        texts.emplace_back(key, text.toStdString());
+        sources.emplace_back(texts.emplace_back(text.toStdString()));
+        pairs.emplace_back(key, &sources.back());
     }
-    writeTexts(texts);
+    writeTexts(pairs);
 }
 
-void SettingsStore::writeList(std::string text) {
-    // Moved in, not listed in braces: an initializer list would copy the whole list's text.
-    std::vector<std::pair<QString, std::string>> texts;
-    texts.emplace_back(kListKey, ValidUtf8(std::move(text)));
-    writeTexts(texts);
+void SettingsStore::writeList(std::string_view text) {
+    writeList(StringSource(text));
 }
 
-void SettingsStore::writeTexts(const std::vector<std::pair<QString, std::string>>& values) {
+void SettingsStore::writeList(const TextSource& list) {
+    // The usual close leaves the list as it was stored: that is seen at the
+    // cost of one comparison, before anything else is gathered or locked.
+    const Snapshot& snapshot = current();
+    if (const ini::KeyLine* line = ini::FindKey(snapshot.lines, kListKey.toStdString());
+        line != nullptr && !ini::CutShort(*line)) {
+        if (const std::optional<std::string_view> plain = ini::PlainValue(line->value);
+            plain && list.equals(*plain)) {
+            return;
+        }
+    }
+    bool valid = true;
+    list.eachPiece([&](std::string_view piece) { valid = valid && ini::IsValidUtf8(piece); });
+    if (valid) {
+        writeTexts({{kListKey, &list}});
+        return;
+    }
+    const std::string text = ValidUtf8(list.joined());
+    const StringSource repaired(text);
+    writeTexts({{kListKey, &repaired}});
+}
+
+void SettingsStore::writeTexts(const Values& values) {
     current();  // the path, and the leftovers cleared
     Snapshot& snapshot = *snapshot_;
     // Read again at the next look: the file is edited as it is on disk now,

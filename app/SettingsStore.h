@@ -13,6 +13,7 @@
 namespace quillora {
 
 class SettingsFile;
+class TextSource;
 
 // The per-user settings store: organisation "Tolvenrix" (its file), group
 // "Quillora". Values are plain texts, as the program has always kept them,
@@ -48,7 +49,12 @@ class SettingsStore {
     // file then still holds what it held before.
     void write(const std::vector<std::pair<QString, QString>>& values);
     void write(const QString& key, const QString& text) { write({{key, text}}); }
-    void writeList(std::string text);
+    // The list's text (UTF-8; anything else becomes U+FFFD) under "Zip Codes".
+    // A source hands the text over piece by piece: the list goes to the disk
+    // without being joined into one copy first. A source's pieces must each
+    // end where a character does.
+    void writeList(std::string_view text);
+    void writeList(const TextSource& list);
 
     // Tolvenrix.conf in the user's settings folder (QSettings' own choice).
     static QString filePath();
@@ -56,7 +62,7 @@ class SettingsStore {
   private:
     struct Snapshot;
     const Snapshot& current() const;
-    void writeTexts(const std::vector<std::pair<QString, std::string>>& values);
+    void writeTexts(const std::vector<std::pair<QString, const TextSource*>>& values);
 
     mutable std::unique_ptr<Snapshot> snapshot_;
 };

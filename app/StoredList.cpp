@@ -11,8 +11,27 @@ QString StoredListText(const NumberListModel& list) {
     return QString::fromStdString(list.joined(';'));
 }
 
-std::string StoredListBytes(const NumberListModel& list) {
-    return list.joined(';');
+namespace {
+
+// Big enough that a pass costs few calls, small enough to stay in the cache.
+constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
+
+}  // namespace
+
+std::size_t StoredListSource::size() const {
+    const int count = list_.count();
+    return list_.textBytes() + (count > 0 ? static_cast<std::size_t>(count) - 1 : 0);
+}
+
+void StoredListSource::eachPiece(const std::function<void(std::string_view)>& take) const {
+    buffer_.reserve(kPieceBytes);
+    for (int row = 0; row < list_.count();) {
+        buffer_.clear();
+        row = list_.appendJoined(buffer_, row, ';', kPieceBytes);
+        if (!buffer_.empty()) {
+            take(buffer_);
+        }
+    }
 }
 
 EntryBatch SplitStoredList(const QString& stored) {

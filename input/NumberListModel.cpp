@@ -298,6 +298,52 @@ std::string NumberListModel::joined(char separator) const {
     return out;
 }
 
+int NumberListModel::appendJoined(std::string& out, int first, char separator,
+                                  std::size_t budget) const {
+    const int rows = count();
+    if (first < 0 || first >= rows) {
+        return first;
+    }
+    // Every closing and comparing pass over a list of millions runs through
+    // here, so entries are copied through a pointer into room made at once,
+    // a short one as sixteen bytes in one go (the room has that much to
+    // spare, and the list's buffer is read that far only where it holds it).
+    constexpr std::size_t kShort = 16;
+    const std::size_t start = out.size();
+    const std::uint64_t firstBegin = offsetAt(static_cast<std::size_t>(first));
+    const std::size_t firstSize =
+        (first > 0 ? 1 : 0) + (offsetAt(static_cast<std::size_t>(first) + 1) - firstBegin);
+    const std::size_t room = std::max(budget > start ? budget - start : 0, firstSize);
+    out.resize(start + room + kShort);
+    char* const begin = out.data() + start;
+    char* const limit = begin + room;
+    char* p = begin;
+    const char* const source = bytes_.data();
+    const bool plain = carries_.empty();
+    std::uint64_t from = firstBegin;
+    int row = first;
+    for (; row < rows; ++row) {
+        const auto next = static_cast<std::size_t>(row) + 1;
+        const std::uint64_t to = plain ? offsets_[next] : offsetAt(next);
+        const std::size_t size = to - from;
+        if (row > first && size + 1 > static_cast<std::size_t>(limit - p)) {
+            break;
+        }
+        if (row > 0) {
+            *p++ = separator;
+        }
+        if (size <= kShort && from + kShort <= bytes_.size()) {
+            std::memcpy(p, source + from, kShort);
+        } else {
+            std::memcpy(p, source + from, size);
+        }
+        p += size;
+        from = to;
+    }
+    out.resize(start + static_cast<std::size_t>(p - begin));
+    return row;
+}
+
 std::size_t NumberListModel::memoryBytes() const {
     return bytes_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) +
            carries_.capacity() * sizeof(std::size_t);

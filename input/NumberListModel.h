@@ -84,6 +84,11 @@ class NumberListModel : public QAbstractListModel, public NumberSource {
 
     // Entries joined by the separator, with none before the first or after the last.
     std::string joined(char separator) const;
+    // The same in parts: appends the entries from row first on to out, a
+    // separator before each but row 0, while out stays within budget bytes
+    // (one entry at least, however long); returns the row after the last one
+    // appended.
+    int appendJoined(std::string& out, int first, char separator, std::size_t budget) const;
     std::size_t memoryBytes() const;
     // The bytes of all entries' texts together.
     std::size_t textBytes() const { return bytes_.size(); }

@@ -23,6 +23,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/SoleInstance.h"
+#include "app/StoredList.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
 #include "support/WindowChecks.h"
@@ -440,6 +441,39 @@ TEST(StoreFormat, AWriteKeepsWhatAnotherProgramChangedSinceTheStoreRead) {
     store.writeList("5;6");
     EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(), "5;6");
     EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Other")).toString(), "behind");
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Closing hands the list over piece by piece: the file comes out byte for
+// byte as it does from the joined text, escapes, entries longer than a piece,
+// empty rows and bytes that are no UTF-8 (repaired alike) included.
+TEST(StoreFormat, AListWrittenPieceByPieceIsStoredAsItsJoinedText) {
+    const std::vector<std::vector<std::string>> lists{
+        {"1", "", "22", ""},
+        {"@a", " b", "c "},
+        {std::string(300'000, '7'), "8", std::string(600'000, '9')},
+        {"tab\there", "quote\"", "back\\slash", "nul" + std::string(1, '\0')},
+        {"\xC3", "\xA9", "caf\xC3\xA9", "\xFF"},
+    };
+    for (const auto& rows : lists) {
+        NumberListModel list;
+        list.appendMany(rows);
+        AppHarness joined;
+        SettingsStore().writeList(list.joined(';'));
+        const QByteArray expected = FileBytes(joined.settingsFile());
+        AppHarness pieces;
+        SettingsStore store;
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(FileBytes(pieces.settingsFile()), expected) << rows.front().substr(0, 20);
+        // Stored again unchanged, nothing is written.
+        const QByteArray before = FileBytes(pieces.settingsFile());
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(FileBytes(pieces.settingsFile()), before);
+    }
 }
 
 // ---- The store against plain QSettings ---------------------------------------------------
