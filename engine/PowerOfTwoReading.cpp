@@ -52,14 +52,7 @@ bool ReadPlainWordOf(std::string_view s, std::uint64_t& word) {
 }
 
 bool ReadPlainWord(std::string_view s, unsigned bits, std::uint64_t& word) {
-    switch (bits) {
-        case 1:
-            return ReadPlainWordOf<1>(s, word);
-        case 3:
-            return ReadPlainWordOf<3>(s, word);
-        default:
-            return ReadPlainWordOf<4>(s, word);
-    }
+    return detail::WithDigitBits(bits, [&]<unsigned b>() { return ReadPlainWordOf<b>(s, word); });
 }
 
 // The nearest double to a word, without the branch the plain conversion takes on the top bit

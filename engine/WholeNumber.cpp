@@ -180,14 +180,7 @@ template <unsigned bits>
 }
 
 std::uint64_t ReadEightPowerDigits(const char* p, unsigned bits, unsigned& seen) {
-    switch (bits) {
-        case 1:
-            return ReadEightPowerDigitsOf<1>(p, seen);
-        case 3:
-            return ReadEightPowerDigitsOf<3>(p, seen);
-        default:
-            return ReadEightPowerDigitsOf<4>(p, seen);
-    }
+    return WithDigitBits(bits, [&]<unsigned b>() { return ReadEightPowerDigitsOf<b>(p, seen); });
 }
 
 // Lays groups of bits into zeroed words from the lowest bit up, a group

@@ -66,6 +66,20 @@ template <unsigned bits>
     return true;
 }
 
+// f.template operator()<bits>() for 1 or 3 bits, and for 4 otherwise: the word steps of the
+// bases 2, 8 and 16 are templates on the width of their digits.
+template <class F>
+[[gnu::always_inline]] inline decltype(auto) WithDigitBits(unsigned bits, F&& f) {
+    switch (bits) {
+        case 1:
+            return f.template operator()<1>();
+        case 3:
+            return f.template operator()<3>();
+        default:
+            return f.template operator()<4>();
+    }
+}
+
 // Division by 10^19 through its precomputed reciprocal (10^19 already has its top bit set),
 // which spares a hardware division per word.
 constexpr std::uint64_t kTen19 = 10'000'000'000'000'000'000ULL;
