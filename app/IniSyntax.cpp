@@ -130,6 +130,12 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+// QSettings decodes each value as one UTF-8 stream, which drops a byte order
+// mark at its start.
+bool StartsWithByteOrderMark(std::string_view text) {
+    return text.substr(0, 3) == "\xEF\xBB\xBF";
+}
+
 QString FromUtf8(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
@@ -537,7 +543,8 @@ std::optional<std::string_view> PlainValue(std::string_view raw) {
             inner.remove_suffix(1);
         }
     }
-    if ((!inner.empty() && inner.front() == '@') || !IsValidUtf8(inner)) {
+    if ((!inner.empty() && inner.front() == '@') || StartsWithByteOrderMark(inner) ||
+        !IsValidUtf8(inner)) {
         return std::nullopt;
     }
     return inner;
@@ -594,6 +601,10 @@ bool NeedsQuotes(std::string_view text) {
 void ValueFramer::add(std::string_view piece) {
     if (piece.empty()) {
         return;
+    }
+    if (head_.size() < 3) {
+        head_.append(piece.substr(0, 3 - head_.size()));
+        escapes_ = escapes_ || StartsWithByteOrderMark(head_);
     }
     if (!any_) {
         first_ = piece.front();
@@ -659,8 +670,18 @@ void AppendValue(std::string& out, std::string_view text) {
         }
         out.push_back(kHex[c & 15]);
     };
+    // QSettings decodes a value's raw bytes as one UTF-8 stream that drops a
+    // byte order mark at its very start, wherever that falls after quotes and
+    // escapes: until the first raw byte is out, a U+FEFF goes as an escape.
+    bool rawWritten = !text.empty() && text.front() == '@';
     std::size_t i = 0;
     while (i < text.size()) {
+        if (!rawWritten && StartsWithByteOrderMark(text.substr(i))) {
+            out += "\\xfeff";
+            escapeNextIfHex = true;
+            i += 3;
+            continue;
+        }
         if (!escapeNextIfHex) {
             std::size_t plain = i;
             while (text.size() - plain >= 8) {
@@ -672,6 +693,7 @@ void AppendValue(std::string& out, std::string_view text) {
                 plain += 8;
             }
             out.append(text.data() + i, plain - i);
+            rawWritten = rawWritten || plain > i;
             i = plain;
             if (i == text.size()) {
                 break;
@@ -722,6 +744,7 @@ void AppendValue(std::string& out, std::string_view text) {
                     escapeNextIfHex = true;
                 } else {
                     out.push_back(byte);
+                    rawWritten = true;
                 }
         }
     }

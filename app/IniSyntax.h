@@ -66,8 +66,8 @@ bool IsValidUtf8(std::string_view text);
 void AppendValue(std::string& out, std::string_view text);
 
 // What AppendValue writes around a text that needs no escape of its own (no
-// control character, quote or backslash): the text itself stands between
-// before and after.
+// control character, quote or backslash, and no byte order mark in front):
+// the text itself stands between before and after.
 struct ValueFrame {
     std::string_view before;
     std::string_view after;
@@ -85,6 +85,7 @@ class ValueFramer {
     char first_ = '\0';
     char last_ = '\0';
     bool any_ = false;
+    std::string head_;  // the first three bytes, for a byte order mark
 };
 std::optional<ValueFrame> FrameValue(std::string_view text);
 

@@ -134,6 +134,13 @@ BytePieces Spliced(std::string_view file, const Values& values, bool addInFront,
         const std::size_t insertAt = file.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
         added.front().head.insert(0, "[" + SectionName() + "]\n");
         added.back().tail += "\n[General]\n";
+        // QSettings reads a key that starts the file, after the file's mark,
+        // with a mark of its own in front as it stands, but drops such a mark
+        // from a key further down: the line that moves down keeps its reading
+        // with one more.
+        if (insertAt == 3 && file.substr(3, 3) == "\xEF\xBB\xBF") {
+            added.back().tail += "\xEF\xBB\xBF";
+        }
         for (Edit& edit : added) {
             edit.start = edit.end = insertAt;
             edits.push_back(std::move(edit));

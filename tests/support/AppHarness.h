@@ -53,14 +53,12 @@ class AppHarness {
         }
     }
 
-    QVariant stored(const QString& key) const {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-                           QStringLiteral("Tolvenrix"));
-        return settings.value(QStringLiteral("Quillora/") + key);
-    }
-
     // Reads the store as a fresh program would, from the file on disk rather
-    // than from this process's cache of it.
+    // than from this process's cache of it: QSettings takes a file that kept
+    // its size and modification time for unchanged, and two quick writes of
+    // an option (True and False swapped) can leave both the same.
+    QVariant stored(const QString& key) const { return storedOnDisk(key); }
+
     QVariant storedOnDisk(const QString& key) const {
         const QString copy = temp.filePath(QStringLiteral("copy-%1.conf").arg(++copies_));
         QFile::copy(settingsFile(), copy);
