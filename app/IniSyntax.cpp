@@ -606,10 +606,6 @@ void ValueFramer::add(std::string_view piece) {
         head_.append(piece.substr(0, 3 - head_.size()));
         escapes_ = escapes_ || StartsWithByteOrderMark(head_);
     }
-    if (!any_) {
-        first_ = piece.front();
-        any_ = true;
-    }
     last_ = piece.back();
     separators_ = separators_ || HasSeparator(piece);
     if (escapes_) {
@@ -638,17 +634,11 @@ std::optional<ValueFrame> ValueFramer::frame() const {
         return std::nullopt;
     }
     // A leading "@" is doubled, inside the quotes; spaces at either end need them.
-    const bool at = any_ && first_ == '@';
-    if (separators_ || (any_ && (first_ == ' ' || last_ == ' '))) {
-        return ValueFrame{at ? "\"@" : "\"", "\""};
+    const char first = head_.empty() ? '\0' : head_.front();
+    if (separators_ || first == ' ' || last_ == ' ') {
+        return ValueFrame{first == '@' ? "\"@" : "\"", "\""};
     }
-    return ValueFrame{at ? "@" : "", ""};
-}
-
-std::optional<ValueFrame> FrameValue(std::string_view text) {
-    ValueFramer framer;
-    framer.add(text);
-    return framer.frame();
+    return ValueFrame{first == '@' ? "@" : "", ""};
 }
 
 void AppendValue(std::string& out, std::string_view text) {

@@ -82,12 +82,9 @@ class ValueFramer {
   private:
     bool escapes_ = false;
     bool separators_ = false;
-    char first_ = '\0';
+    std::string head_;  // the first three bytes: a leading "@", space or byte order mark
     char last_ = '\0';
-    bool any_ = false;
-    std::string head_;  // the first three bytes, for a byte order mark
 };
-std::optional<ValueFrame> FrameValue(std::string_view text);
 
 // Appends the key escaped as QSettings writes keys ("Zip Codes" -> "Zip%20Codes").
 void AppendKey(std::string& out, const QString& key);

@@ -210,10 +210,6 @@ std::string SettingsFile::stamp(bool* settled) const {
            std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
 }
 
-void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& edit) {
-    replace(edit, Known{});
-}
-
 void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& edit,
                            const Known& known) {
     const QString target = RegularTarget(path_).value_or(path_);

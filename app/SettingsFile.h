@@ -35,17 +35,14 @@ class SettingsFile {
     // renamed over it; the earlier file is kept as a hard link until the new
     // one stands. Throws when anything of it fails, and the file then holds
     // exactly what it held before.
-    void replace(const std::function<BytePieces(std::string_view)>& edit);
-
-    // Bytes read of the file earlier, and its settled stamp() at that read.
-    struct Known {
-        std::string_view bytes;
-        std::string stamp;
-    };
-    // As above; when the file still has that stamp under the lock, the known
-    // bytes stand for it instead of being read again (a list of millions is
+    // Given known bytes and the file still has their stamp under the lock,
+    // they stand for it instead of being read again (a list of millions is
     // then not read twice in one session).
-    void replace(const std::function<BytePieces(std::string_view)>& edit, const Known& known);
+    struct Known {
+        std::string_view bytes;  // read of the file earlier
+        std::string stamp;       // its settled stamp() at that read; empty: nothing known
+    };
+    void replace(const std::function<BytePieces(std::string_view)>& edit, const Known& known = {});
 
     // Removes the scratch files and the lock that closes killed part-way
     // left beside the file (only those whose process is gone).

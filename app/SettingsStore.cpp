@@ -46,22 +46,38 @@ std::string SectionName() {
     return name;
 }
 
+// What a key's line gives QSettings, beside the text meant for it.
+enum class Reading {
+    Same,        // that very text
+    Other,       // another text
+    Unreadable,  // no text at all: a typed form, or cut short by an unquoted ";"
+};
+
+Reading ReadingOf(const ini::KeyLine& line, const TextSource& text) {
+    if (ini::CutShort(line)) {
+        return Reading::Unreadable;
+    }
+    if (const std::optional<std::string_view> plain = ini::PlainValue(line.value)) {
+        return text.equals(*plain) ? Reading::Same : Reading::Other;
+    }
+    const ini::Value value = ini::ReadValue(line.value);
+    if (value.kind != ini::Value::Kind::Text) {
+        return Reading::Unreadable;
+    }
+    return text.equals(value.text) ? Reading::Same : Reading::Other;
+}
+
+// True when the lines give the key that very text.
+bool Holds(const ini::GroupLines& lines, const QString& key, const TextSource& text) {
+    const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
+    return line != nullptr && ReadingOf(*line, text) == Reading::Same;
+}
+
 // True when the file gives every key the value meant for it.
 bool Gives(std::string_view file, const Values& values) {
     const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
-    for (const auto& [key, text] : values) {
-        const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
-        if (line == nullptr || ini::CutShort(*line)) {
-            return false;
-        }
-        const std::optional<std::string_view> plain = ini::PlainValue(line->value);
-        const ini::Value value = plain ? ini::Value{} : ini::ReadValue(line->value);
-        if (plain ? !text->equals(*plain)
-                  : (value.kind != ini::Value::Kind::Text || !text->equals(value.text))) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(values.begin(), values.end(),
+                       [&](const auto& value) { return Holds(lines, value.first, *value.second); });
 }
 
 // The value as QSettings escapes it: framed by what goes around it when it
@@ -104,19 +120,9 @@ BytePieces Spliced(std::string_view file, const Values& values, bool addInFront,
             added.push_back(std::move(edit));
             continue;
         }
-        bool readable = !ini::CutShort(*line);
-        bool same = false;
-        if (readable) {
-            if (const std::optional<std::string_view> plain = ini::PlainValue(line->value)) {
-                same = text->equals(*plain);
-            } else {
-                const ini::Value now = ini::ReadValue(line->value);
-                readable = now.kind == ini::Value::Kind::Text;
-                same = readable && text->equals(now.text);
-            }
-        }
         // Unchanged, or a value no one could read and nothing of the user's to put there.
-        if (same || (!readable && text->empty())) {
+        const Reading now = ReadingOf(*line, *text);
+        if (now == Reading::Same || (now == Reading::Unreadable && text->empty())) {
             continue;
         }
         // The key keeps the spelling it has in the file.
@@ -293,13 +299,8 @@ void SettingsStore::writeList(std::string_view text) {
 void SettingsStore::writeList(const TextSource& list) {
     // The usual close leaves the list as it was stored: that is seen at the
     // cost of one comparison, before anything else is gathered or locked.
-    const Snapshot& snapshot = current();
-    if (const ini::KeyLine* line = ini::FindKey(snapshot.lines, kListKey.toStdString());
-        line != nullptr && !ini::CutShort(*line)) {
-        if (const std::optional<std::string_view> plain = ini::PlainValue(line->value);
-            plain && list.equals(*plain)) {
-            return;
-        }
+    if (Holds(current().lines, kListKey, list)) {
+        return;
     }
     bool valid = true;
     list.eachPiece([&](std::string_view piece) { valid = valid && ini::IsValidUtf8(piece); });

@@ -3,7 +3,7 @@
 namespace quillora {
 
 BusyGuard::BusyGuard(BusyState& state, PointerPort& pointer, Operation operation)
-    : state_(state), pointer_(pointer), found_(pointer.pointer()) {
+    : state_(state), pointer_(pointer) {
     if (operation != Operation::Run) {
         return;
     }
@@ -24,7 +24,7 @@ BusyGuard::~BusyGuard() {
         // Only a path that left before its own closing step gets here; the
         // steps have already reported whatever failed.
         try {
-            pointer_.setPointer(found_ == Pointer::Busy ? Pointer::Busy : Pointer::Default);
+            putPointerBack();
         } catch (...) {
         }
     }
@@ -41,6 +41,10 @@ void BusyGuard::showHourglass() {
 
 void BusyGuard::endHourglass() {
     shown_ = false;  // tried once at its own label, whether or not it fails
+    putPointerBack();
+}
+
+void BusyGuard::putPointerBack() {
     pointer_.setPointer(found_ == Pointer::Busy ? Pointer::Busy : Pointer::Default);
 }
 

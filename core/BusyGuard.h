@@ -63,9 +63,11 @@ class BusyGuard {
     void endHourglass();
 
   private:
+    void putPointerBack();
+
     BusyState& state_;
     PointerPort& pointer_;
-    Pointer found_;
+    Pointer found_ = Pointer::Default;  // what showHourglass found
     bool claimsRun_ = false;
     bool refused_ = false;
     bool shown_ = false;

@@ -262,17 +262,15 @@ bool PackBitsOneByOne(std::string_view s, unsigned bits, Words& w) {
     return layer.finish(seen, bits);
 }
 
+// Eight digits a word for the bases 2, 8 and 16; the bases 4 and 32 digit by digit.
+bool HasWordSteps(unsigned bits) {
+    return bits == 1 || bits == 3 || bits == 4;
+}
+
 bool PackBits(std::string_view s, unsigned bits, Words& w) {
-    switch (bits) {
-        case 1:
-            return PackBitsOf<1>(s, w);
-        case 3:
-            return PackBitsOf<3>(s, w);
-        case 4:
-            return PackBitsOf<4>(s, w);
-        default:
-            return PackBitsOneByOne(s, bits, w);
-    }
+    if (!HasWordSteps(bits))
+        return PackBitsOneByOne(s, bits, w);
+    return WithDigitBits(bits, [&]<unsigned b>() { return PackBitsOf<b>(s, w); });
 }
 
 // width (at most 32) bits of w from bit offset on, zeros beyond its top.
@@ -356,16 +354,9 @@ std::string UnpackBitsOneByOne(const std::uint64_t* w, std::size_t size, unsigne
 }
 
 std::string WriteBits(const std::uint64_t* w, std::size_t size, unsigned bits) {
-    switch (bits) {
-        case 1:
-            return UnpackBits<1>(w, size);
-        case 3:
-            return UnpackBits<3>(w, size);
-        case 4:
-            return UnpackBits<4>(w, size);
-        default:
-            return UnpackBitsOneByOne(w, size, bits);
-    }
+    if (!HasWordSteps(bits))
+        return UnpackBitsOneByOne(w, size, bits);
+    return WithDigitBits(bits, [&]<unsigned b>() { return UnpackBits<b>(w, size); });
 }
 
 // w = w / d; returns w mod d.
@@ -497,7 +488,7 @@ bool TryReadWord(std::string_view s, unsigned base, bool decimal, std::uint64_t&
         return false;
     if (const unsigned bits = BitsPerDigit(base); bits != 0) {
         unsigned seen = 0;
-        const std::size_t head = bits == 1 || bits == 3 || bits == 4 ? s.size() % 8 : s.size();
+        const std::size_t head = HasWordSteps(bits) ? s.size() % 8 : s.size();
         for (char c : s.substr(0, head)) {
             const unsigned d = Digit(c);
             v = (v << bits) | (d & (base - 1));
@@ -511,13 +502,8 @@ bool TryReadWord(std::string_view s, unsigned base, bool decimal, std::uint64_t&
             return true;
         v = 0;
     }
-    // Up to 19 decimal digits cannot overflow: eight at a time, without the checks; a
-    // twentieth is checked on its own.
-    if (decimal && s.size() <= 20) {
-        v = ReadDecimalChunk(s.substr(0, 19));
-        return s.size() < 20 || (!__builtin_mul_overflow(v, 10u, &v) &&
-                                 !__builtin_add_overflow(v, Digit(s[19]), &v));
-    }
+    if (decimal && s.size() <= 20)
+        return ReadShortDecimal(s, v);
     for (char c : s) {
         if (__builtin_mul_overflow(v, base, &v) || __builtin_add_overflow(v, Digit(c), &v))
             return false;

@@ -39,6 +39,14 @@ void Grow(Container& c, std::size_t needed) {
     }
 }
 
+// The offset at index passes every multiple of 2^32 up to its own that
+// carries does not count yet: index is where each of them begins.
+void CountCarries(std::vector<std::size_t>& carries, std::uint64_t offset, std::size_t index) {
+    while ((offset >> 32) > carries.size()) {
+        carries.push_back(index);
+    }
+}
+
 }  // namespace
 
 void EntryBatch::pushEnd() {
@@ -46,9 +54,7 @@ void EntryBatch::pushEnd() {
         offsets_.push_back(0);  // a batch moved from starts again
     }
     const std::uint64_t end = bytes_.size();
-    while ((end >> 32) > carries_.size()) {
-        carries_.push_back(offsets_.size());
-    }
+    CountCarries(carries_, end, offsets_.size());
     offsets_.push_back(static_cast<std::uint32_t>(end));
 }
 
@@ -82,9 +88,7 @@ std::uint64_t NumberListModel::highPartAt(std::size_t i) const {
 }
 
 void NumberListModel::pushOffset(std::uint64_t offset) {
-    while ((offset >> 32) > carries_.size()) {
-        carries_.push_back(offsets_.size());
-    }
+    CountCarries(carries_, offset, offsets_.size());
     offsets_.push_back(static_cast<std::uint32_t>(offset));
 }
 
@@ -225,9 +229,7 @@ void NumberListModel::removeAt(int row) {
             continue;  // the end of the entry that goes
         }
         const std::uint64_t moved = ((high << 32) | offsets_[i]) - length;
-        while ((moved >> 32) > carries.size()) {
-            carries.push_back(i - 1);
-        }
+        CountCarries(carries, moved, i - 1);
         offsets_[i - 1] = static_cast<std::uint32_t>(moved);
     }
     offsets_.pop_back();
@@ -262,9 +264,7 @@ void NumberListModel::removeEach(std::vector<int> rows) {
         }
         written += length;
         ++kept;
-        while ((static_cast<std::uint64_t>(written) >> 32) > carries.size()) {
-            carries.push_back(kept);
-        }
+        CountCarries(carries, written, kept);
         offsets_[kept] = static_cast<std::uint32_t>(written);
     }
     bytes_.resize(written);
