@@ -45,6 +45,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
       programFolder_(setup.programFolder.isEmpty() ? ExecutableFolder() : setup.programFolder),
       endProgram_(setup.endProgram ? std::move(setup.endProgram)
                                    : std::function<void()>([] { QCoreApplication::quit(); })),
+      runYieldInterval_(setup.runYieldInterval),
       twips_(logicalDpiX(), logicalDpiY()) {
     RegisterAppResources();
     buildLayout();

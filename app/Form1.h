@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -45,6 +46,10 @@ struct Form1Setup {
     SpreadsheetProvider* spreadsheets = nullptr;  // LibreOffice Calc through its plugin
     QString programFolder;                        // the executable's; empty: ExecutableFolder()
     std::function<void()> endProgram;             // quit the application
+    // How much work a run does between two turns of the event loop; a test
+    // that scripts what happens during those turns shortens it, so that a
+    // fast machine still gives it all the turns it scripts.
+    std::chrono::nanoseconds runYieldInterval = kYieldInterval;
 };
 
 // The one window. Creating it runs Form_Load; closing it stores the number
@@ -165,6 +170,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     SpreadsheetProvider* spreadsheets_;
     QString programFolder_;
     std::function<void()> endProgram_;
+    std::chrono::nanoseconds runYieldInterval_;
     SettingsStore settings_;
     SkinFramework skinFramework_;  // SkinFramework1
     Twips twips_;

@@ -72,7 +72,7 @@ void Form1::greyListChanges(bool grey) {
 }
 
 void Form1::PushButton3_Click() {
-    RunCalculation(calculationContext());
+    RunCalculation(calculationContext(), runYieldInterval_);
 }
 
 void Form1::PushButton7_Click() {

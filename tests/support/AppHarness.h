@@ -82,6 +82,7 @@ class AppHarness {
         setup.spreadsheets = spreadsheets;
         setup.programFolder = programFolder;
         setup.endProgram = [this] { ++programEnds; };
+        setup.runYieldInterval = runYieldInterval;
         return std::make_unique<Form1>(setup);
     }
 
@@ -98,6 +99,7 @@ class AppHarness {
     RecordingDialogs dialogs;
     ClipboardPort* clipboard = nullptr;           // the real one when not set
     SpreadsheetProvider* spreadsheets = nullptr;  // the real one when not set
+    std::chrono::nanoseconds runYieldInterval = kYieldInterval;
     int programEnds = 0;
 
   private:
