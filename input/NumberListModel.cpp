@@ -6,6 +6,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "core/ByteScan.h"
+
 namespace quillora {
 
 namespace {
@@ -66,6 +68,60 @@ void EntryBatch::addUpperCase(std::string_view text) {
         *out++ = c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
     }
     pushEnd();
+}
+
+namespace {
+
+// Where addPieces writes: text from written on, with a block to spare past
+// the last piece, and each piece's end offset at ends.
+struct PieceSink {
+    char* text;
+    std::size_t written;
+    std::uint32_t* ends;
+    const std::uint32_t* firstEnd;  // offsets_[0], for the carries' indices
+    std::vector<std::size_t>& carries;
+};
+
+void CopyPieces(std::string_view all, char separator, PieceSink& sink) {
+    std::size_t start = 0;
+    const auto piece = [&](std::size_t stop) {
+        const std::size_t length = stop - start;
+        // A short piece goes over as one whole block, its tail overwritten by the next piece.
+        if (length <= bytescan::kBlock && all.size() - start >= bytescan::kBlock) {
+            std::memcpy(sink.text + sink.written, all.data() + start, bytescan::kBlock);
+        } else {
+            std::memcpy(sink.text + sink.written, all.data() + start, length);
+        }
+        sink.written += length;
+        if ((sink.written >> 32) > sink.carries.size()) {  // once in 4 GiB: out of the loop's way
+            CountCarries(sink.carries, sink.written,
+                         static_cast<std::size_t>(sink.ends - sink.firstEnd));
+        }
+        *sink.ends++ = static_cast<std::uint32_t>(sink.written);
+        start = stop + 1;
+    };
+    bytescan::ForEach(all, separator, piece);
+    piece(all.size());
+}
+
+}  // namespace
+
+void EntryBatch::addPieces(std::string_view all, char separator) {
+    if (offsets_.empty()) {
+        offsets_.push_back(0);  // a batch moved from starts again
+    }
+    const std::size_t separators = bytescan::Count(all, separator);
+    const std::size_t textBytes = all.size() - separators;
+    const std::size_t firstByte = bytes_.size();
+    const std::size_t firstEnd = offsets_.size();
+    // Sized once (a block more, for whole-block copies) and written in place.
+    reserve(separators + 1, textBytes + bytescan::kBlock);
+    carries_.reserve(((firstByte + all.size()) >> 32) + 1);
+    bytes_.resize(firstByte + textBytes + bytescan::kBlock);
+    offsets_.resize(firstEnd + separators + 1);
+    PieceSink sink{bytes_.data(), firstByte, offsets_.data() + firstEnd, offsets_.data(), carries_};
+    CopyPieces(all, separator, sink);
+    bytes_.resize(firstByte + textBytes);
 }
 
 void EntryBatch::reserve(std::size_t entries, std::size_t bytes) {

@@ -24,6 +24,11 @@ class EntryBatch {
     }
     // As add, with ASCII letters upper-cased (hexadecimal entries are stored so).
     void addUpperCase(std::string_view text);
+    // Every piece of all between separators as one entry, empty pieces
+    // included (the empty text is one empty piece): a stored list of
+    // millions is taken apart in one counting pass and one copying pass.
+    // Throws (std::bad_alloc) with the batch as it was.
+    void addPieces(std::string_view all, char separator);
     // Room for that many more entries and bytes, so a batch of known size
     // (a restored list, a read block) is gathered without regrowing.
     void reserve(std::size_t entries, std::size_t bytes);

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include "calc/CalculationRun.h"
 #include "calc/ResultsTableModel.h"
+#include "core/ByteScan.h"
 #include "support/FakePorts.h"
 #include "support/QStringPrinting.h"
 
@@ -470,3 +472,57 @@ TEST(BusyGuard, TheHourglassEndsAsItWasFoundEvenOnAnEarlyReturn) {
 }
 
 }  // namespace
+
+// ---- byte scans --------------------------------------------------------
+
+// Every scan against a plain byte loop, over texts of every length up to a
+// few blocks and from every starting point: the block edges, the tail after
+// the last whole block and bytes with the high bit set are where a scan
+// sixteen bytes at a time goes wrong.
+TEST(ByteScan, EveryScanAgreesWithAByteLoop) {
+    const std::string alphabet = std::string("0;\"\\a,", 6) + '\0' + '\x80' + '\xff' + '\xc3';
+    std::mt19937 random(5);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(static_cast<std::size_t>(round % 90), '0');
+        // Mostly one byte, as real lists are, with the others sprinkled in.
+        for (char& c : text) {
+            c = random() % 4 == 0 ? alphabet[random() % alphabet.size()] : '7';
+        }
+        std::size_t count = 0;
+        std::vector<std::size_t> at;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == ';') {
+                ++count;
+                at.push_back(i);
+            }
+        }
+        EXPECT_EQ(bytescan::Count(text, ';'), count) << text;
+        std::vector<std::size_t> found;
+        bytescan::ForEach(text, ';', [&](std::size_t i) { found.push_back(i); });
+        EXPECT_EQ(found, at) << text;
+        for (std::size_t from = 0; from <= text.size() + 1; ++from) {
+            std::size_t quoteOrEscape = text.size();
+            std::size_t nonAscii = text.size();
+            std::size_t either = text.size();
+            for (std::size_t i = text.size(); i-- > from;) {
+                const bool high = static_cast<unsigned char>(text[i]) >= 0x80;
+                const bool special = text[i] == '"' || text[i] == '\\';
+                quoteOrEscape = special ? i : quoteOrEscape;
+                nonAscii = high ? i : nonAscii;
+                either = special || high ? i : either;
+            }
+            EXPECT_EQ(bytescan::FirstOf(text, from, '"', '\\'), quoteOrEscape) << text << from;
+            EXPECT_EQ(bytescan::FirstNonAscii(text, from), nonAscii) << text << from;
+            EXPECT_EQ(bytescan::FirstOfOrNonAscii(text, from, '"', '\\'), either) << text << from;
+        }
+    }
+}
+
+// A lane counts up to 255 before its sum is taken: a long run of nothing but
+// the counted byte must not wrap.
+TEST(ByteScan, CountsALongRunOfOneByteWithoutWrapping) {
+    for (const std::size_t size :
+         {std::size_t{16 * 255}, std::size_t{16 * 255 + 1}, std::size_t{100'003}}) {
+        EXPECT_EQ(bytescan::Count(std::string(size, ';'), ';'), size);
+    }
+}

@@ -244,6 +244,42 @@ TEST(NumberListModel, BatchJoinsInOneInsertionAfterWhatIsThere) {
     EXPECT_EQ(list.entry(5), "333");
 }
 
+// A stored list taken apart: every run between separators is one entry,
+// empty runs and the empty text included, whatever the runs' lengths (short
+// ones go over as whole blocks, so the ends of the text and of each run are
+// where faults would hide), after what the batch holds and in a batch moved from.
+TEST(EntryBatch, PiecesAreEveryRunBetweenSeparatorsAfterWhatIsThere) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 400; ++round) {
+        std::uniform_int_distribution<int> length(0, round % 3 == 0 ? 40 : 17);
+        std::string all;
+        Texts expected;
+        const int pieces = 1 + round % 37;
+        for (int i = 0; i < pieces; ++i) {
+            std::string piece(static_cast<std::size_t>(length(random)), 'x');
+            for (char& c : piece) {
+                c = static_cast<char>('0' + random() % 10);
+            }
+            all += (i == 0 ? "" : ";") + piece;
+            expected.push_back(piece);
+        }
+        EntryBatch batch;
+        Texts before;
+        if (round % 4 == 1) {
+            batch.add("held");
+            before.push_back("held");
+        } else if (round % 4 == 2) {
+            EntryBatch taken = std::move(batch);  // moved from: no offsets at all
+            EXPECT_TRUE(batch.empty());
+        }
+        batch.addPieces(all, ';');
+        NumberListModel list;
+        list.appendMany(batch);
+        before.insert(before.end(), expected.begin(), expected.end());
+        ASSERT_EQ(Entries(list), before) << "from \"" << all << '"';
+    }
+}
+
 // The joined text in parts, as closing writes it: whatever the budget, the
 // parts make exactly the whole, each part within the budget unless one entry
 // alone is longer, and short entries at the very end of the buffer (where the
