@@ -585,16 +585,6 @@ Value ReadValue(std::string_view raw) {
 
 namespace {
 
-// True when none of the eight bytes needs an escape (a control character, a
-// quote or a backslash): whole words of a long list are copied at once.
-bool PlainWord(std::uint64_t word) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    auto hasZero = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
-    const bool control = ((word - kOnes * 0x20) & ~word & kHigh) != 0;
-    return !control && !hasZero(word ^ (kOnes * '"')) && !hasZero(word ^ (kOnes * '\\'));
-}
-
 // Quotes keep separators and spaces at either end in the value; an escape
 // never starts or ends with a space, so the text itself decides.
 bool HasSeparator(std::string_view text) {
@@ -621,22 +611,7 @@ void ValueFramer::add(std::string_view piece) {
     if (escapes_) {
         return;
     }
-    std::size_t i = 0;
-    for (; piece.size() - i >= 8; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, piece.data() + i, 8);
-        if (!PlainWord(word)) {
-            escapes_ = true;
-            return;
-        }
-    }
-    for (; i < piece.size(); ++i) {
-        const auto c = static_cast<unsigned char>(piece[i]);
-        if (c <= 0x1F || c == '"' || c == '\\') {
-            escapes_ = true;
-            return;
-        }
-    }
+    escapes_ = bytescan::FirstOfOrControl(piece, 0, '"', '\\') != piece.size();
 }
 
 std::optional<ValueFrame> ValueFramer::frame() const {
@@ -683,15 +658,8 @@ void AppendValue(std::string& out, std::string_view text) {
             continue;
         }
         if (!escapeNextIfHex) {
-            std::size_t plain = i;
-            while (text.size() - plain >= 8) {
-                std::uint64_t word;
-                std::memcpy(&word, text.data() + plain, 8);
-                if (!PlainWord(word)) {
-                    break;
-                }
-                plain += 8;
-            }
+            // Runs that need no escape (no control byte, quote or backslash) go over whole.
+            const std::size_t plain = bytescan::FirstOfOrControl(text, i, '"', '\\');
             out.append(text.data() + i, plain - i);
             rawWritten = rawWritten || plain > i;
             i = plain;

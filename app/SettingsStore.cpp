@@ -1,6 +1,10 @@
+#include <cstdio>
+#include <QElapsedTimer>
 #include "app/SettingsStore.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include <QDir>
 #include <QFileInfo>
@@ -297,13 +301,26 @@ void SettingsStore::writeList(std::string_view text) {
 }
 
 void SettingsStore::writeList(const TextSource& list) {
-    // The usual close leaves the list as it was stored: that is seen at the
-    // cost of one comparison, before anything else is gathered or locked.
-    if (Holds(current().lines, kListKey, list)) {
+    // The usual close leaves the list as it was stored: that is seen before
+    // anything else is gathered or locked, in the same pass over the list
+    // that tells whether it is valid UTF-8 as it stands.
+    QElapsedTimer tt; tt.start();
+    const ini::KeyLine* line = ini::FindKey(current().lines, kListKey.toStdString());
+    const std::optional<std::string_view> plain =
+        line != nullptr && !ini::CutShort(*line) ? ini::PlainValue(line->value) : std::nullopt;
+    bool same = plain && plain->size() == list.size();
+    std::string_view unmatched = plain.value_or(std::string_view());
+    bool valid = true;
+    list.eachPiece([&](std::string_view piece) {
+        valid = valid && ini::IsValidUtf8(piece);
+        same = same && unmatched.substr(0, piece.size()) == piece;
+        unmatched.remove_prefix(std::min(piece.size(), unmatched.size()));
+    });
+    std::fprintf(stderr, "T holds %lld\n", (long long)tt.nsecsElapsed()/1000);
+    // A stored value that needs decoding is compared the long way.
+    if (same || (line != nullptr && !plain && Holds(current().lines, kListKey, list))) {
         return;
     }
-    bool valid = true;
-    list.eachPiece([&](std::string_view piece) { valid = valid && ini::IsValidUtf8(piece); });
     if (valid) {
         writeTexts({{kListKey, &list}});
         return;

@@ -163,6 +163,17 @@ inline std::size_t FirstOfOrNonAscii(std::string_view text, std::size_t from, ch
     });
 }
 
+// As FirstOf, stopping at a control byte (below 0x20) as well.
+inline std::size_t FirstOfOrControl(std::string_view text, std::size_t from, char a, char b) {
+    using namespace detail;
+    const Block first = Filled(a);
+    const Block second = Filled(b);
+    const Block space = Filled(' ');
+    return FirstWhere(text, from, [&](Block block) {
+        return Equal(block, first) | Equal(block, second) | reinterpret_cast<Block>(block < space);
+    });
+}
+
 // The index of the first byte at or after from that is not ASCII (0x80 or
 // above), or text.size().
 inline std::size_t FirstNonAscii(std::string_view text, std::size_t from) {

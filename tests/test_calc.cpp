@@ -480,7 +480,8 @@ TEST(BusyGuard, TheHourglassEndsAsItWasFoundEvenOnAnEarlyReturn) {
 // the last whole block and bytes with the high bit set are where a scan
 // sixteen bytes at a time goes wrong.
 TEST(ByteScan, EveryScanAgreesWithAByteLoop) {
-    const std::string alphabet = std::string("0;\"\\a,", 6) + '\0' + '\x80' + '\xff' + '\xc3';
+    const std::string alphabet =
+        std::string("0;\"\\a,", 6) + '\0' + '\x1f' + ' ' + '\x80' + '\xff' + '\xc3';
     std::mt19937 random(5);
     for (int round = 0; round < 3000; ++round) {
         std::string text(static_cast<std::size_t>(round % 90), '0');
@@ -504,16 +505,19 @@ TEST(ByteScan, EveryScanAgreesWithAByteLoop) {
             std::size_t quoteOrEscape = text.size();
             std::size_t nonAscii = text.size();
             std::size_t either = text.size();
+            std::size_t control = text.size();
             for (std::size_t i = text.size(); i-- > from;) {
                 const bool high = static_cast<unsigned char>(text[i]) >= 0x80;
                 const bool special = text[i] == '"' || text[i] == '\\';
                 quoteOrEscape = special ? i : quoteOrEscape;
                 nonAscii = high ? i : nonAscii;
                 either = special || high ? i : either;
+                control = special || static_cast<unsigned char>(text[i]) < 0x20 ? i : control;
             }
             EXPECT_EQ(bytescan::FirstOf(text, from, '"', '\\'), quoteOrEscape) << text << from;
             EXPECT_EQ(bytescan::FirstNonAscii(text, from), nonAscii) << text << from;
             EXPECT_EQ(bytescan::FirstOfOrNonAscii(text, from, '"', '\\'), either) << text << from;
+            EXPECT_EQ(bytescan::FirstOfOrControl(text, from, '"', '\\'), control) << text << from;
         }
     }
 }
