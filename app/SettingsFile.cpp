@@ -210,7 +210,7 @@ std::string SettingsFile::stamp(bool* settled) const {
            std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
 }
 
-void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& edit,
+void SettingsFile::replace(const std::function<std::optional<BytePieces>(std::string_view)>& edit,
                            const Known& known) {
     const QString target = RegularTarget(path_).value_or(path_);
     QLockFile lock(target + QStringLiteral(".lock"));
@@ -227,10 +227,13 @@ void SettingsFile::replace(const std::function<BytePieces(std::string_view)>& ed
         current = ReadAll(*earlier);
         before = std::string_view(current.constData(), static_cast<std::size_t>(current.size()));
     }
-    const BytePieces next = edit(before);
-    if (earlier && next.equals(before)) {
+    // Told so by the edit, not found by comparing: a list of millions is not
+    // gone over once more to learn it.
+    std::optional<BytePieces> edited = edit(before);
+    if (earlier && !edited) {
         return;
     }
+    const BytePieces next = edited ? std::move(*edited) : BytePieces();
 
     const QString backup = ScratchName(target, "backup");
     const QString scratch = ScratchName(target, "new");

@@ -1,6 +1,6 @@
-#include <cstdio>
-#include <QElapsedTimer>
 #include "app/SettingsStore.h"
+#include <QElapsedTimer>
+#include <cstdio>
 
 #include <algorithm>
 #include <optional>
@@ -104,8 +104,11 @@ void AddValue(BytePieces& out, const TextSource& value) {
 // The file with each value's line replaced, or added to the group, as
 // pieces: the unchanged parts of the file and a value that needs nothing but
 // quotes are views, so a list of millions is not copied at all on its way to
-// the disk; only a value with escapes is written out escaped.
-BytePieces Spliced(std::string_view file, const Values& values, bool addInFront, bool& keysAdded) {
+// the disk; only a value with escapes is written out escaped. Nothing when
+// every key already gives its value: a line is replaced only for a value it
+// does not give, so any edit changes the bytes.
+std::optional<BytePieces> Spliced(std::string_view file, const Values& values, bool addInFront,
+                                  bool& keysAdded) {
     const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
     struct Edit {
         std::size_t start, end;
@@ -175,11 +178,10 @@ BytePieces Spliced(std::string_view file, const Values& values, bool addInFront,
             edits.push_back(std::move(edit));
         }
     }
-    BytePieces out;
     if (edits.empty()) {
-        out.add(file);
-        return out;
+        return std::nullopt;
     }
+    BytePieces out;
     std::stable_sort(edits.begin(), edits.end(),
                      [](const Edit& a, const Edit& b) { return a.start < b.start; });
     std::size_t at = 0;
@@ -199,15 +201,16 @@ BytePieces Spliced(std::string_view file, const Values& values, bool addInFront,
 // The file with the values in it. New keys go at the end of the group, or
 // of the file; when what stands before that place runs on over it (a quote
 // or an escaped line end left open at the end of the file), they go in front.
-// A value the edited file would still not give is refused.
-BytePieces Edited(std::string_view file, const Values& values) {
+// A value the edited file would still not give is refused; nothing when
+// the file gives every value already.
+std::optional<BytePieces> Edited(std::string_view file, const Values& values) {
     bool keysAdded = false;
-    BytePieces out = Spliced(file, values, false, keysAdded);
+    std::optional<BytePieces> out = Spliced(file, values, false, keysAdded);
     // Only an added line can be run over; a replaced one spans its whole
     // line as the file's reader saw it.
-    if (keysAdded && !Gives(out.joined(), values)) {
+    if (keysAdded && !Gives(out->joined(), values)) {
         out = Spliced(file, values, true, keysAdded);
-        if (!Gives(out.joined(), values)) {
+        if (!Gives(out->joined(), values)) {
             throw SettingsFileError("Bad file format");
         }
     }
@@ -304,7 +307,8 @@ void SettingsStore::writeList(const TextSource& list) {
     // The usual close leaves the list as it was stored: that is seen before
     // anything else is gathered or locked, in the same pass over the list
     // that tells whether it is valid UTF-8 as it stands.
-    QElapsedTimer tt; tt.start();
+    QElapsedTimer tt;
+    tt.start();
     const ini::KeyLine* line = ini::FindKey(current().lines, kListKey.toStdString());
     const std::optional<std::string_view> plain =
         line != nullptr && !ini::CutShort(*line) ? ini::PlainValue(line->value) : std::nullopt;
@@ -316,7 +320,7 @@ void SettingsStore::writeList(const TextSource& list) {
         same = same && unmatched.substr(0, piece.size()) == piece;
         unmatched.remove_prefix(std::min(piece.size(), unmatched.size()));
     });
-    std::fprintf(stderr, "T holds %lld\n", (long long)tt.nsecsElapsed()/1000);
+    std::fprintf(stderr, "T holds %lld\n", (long long)tt.nsecsElapsed() / 1000);
     // A stored value that needs decoding is compared the long way.
     if (same || (line != nullptr && !plain && Holds(current().lines, kListKey, list))) {
         return;
