@@ -1,36 +1,18 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "core/ByteScan.h"
 #include "input/NumberListEditing.h"
 
 namespace quillora {
 
-// Position of the first CR or LF in block from `from` on, or block.size(). Eight bytes are
+// Position of the first CR or LF in block from `from` on, or block.size(). Sixteen bytes are
 // tested at a time, so a line of megabytes, or a file of zeros, streams past quickly.
 inline std::size_t FindLineEnd(std::string_view block, std::size_t from) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-    std::size_t i = from;
-    for (; i + 8 <= block.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, block.data() + i, sizeof word);
-        const std::uint64_t lf = word ^ (kOnes * '\n');
-        const std::uint64_t cr = word ^ (kOnes * '\r');
-        if ((((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs) {
-            break;
-        }
-    }
-    for (; i < block.size(); ++i) {
-        if (block[i] == '\r' || block[i] == '\n') {
-            return i;
-        }
-    }
-    return block.size();
+    return bytescan::FirstOf(block, from, '\r', '\n');
 }
 
 // Cuts a number list file, fed in blocks of any size, into candidates. A line

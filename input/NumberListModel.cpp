@@ -41,11 +41,19 @@ void Grow(Container& c, std::size_t needed) {
     }
 }
 
-// The offset at index passes every multiple of 2^32 up to its own that
-// carries does not count yet: index is where each of them begins.
-void CountCarries(std::vector<std::size_t>& carries, std::uint64_t offset, std::size_t index) {
+void AddCarries(std::vector<std::size_t>& carries, std::uint64_t offset, std::size_t index) {
     while ((offset >> 32) > carries.size()) {
         carries.push_back(index);
+    }
+}
+
+// The offset at index passes every multiple of 2^32 up to its own that
+// carries does not count yet: index is where each of them begins. The test
+// runs for every entry, a carry once in 4 GiB, so only the test is inline.
+inline void CountCarries(std::vector<std::size_t>& carries, std::uint64_t offset,
+                         std::size_t index) {
+    if ((offset >> 32) > carries.size()) [[unlikely]] {
+        AddCarries(carries, offset, index);
     }
 }
 
@@ -93,10 +101,8 @@ void CopyPieces(std::string_view all, char separator, PieceSink& sink) {
             std::memcpy(sink.text + sink.written, all.data() + start, length);
         }
         sink.written += length;
-        if ((sink.written >> 32) > sink.carries.size()) {  // once in 4 GiB: out of the loop's way
-            CountCarries(sink.carries, sink.written,
-                         static_cast<std::size_t>(sink.ends - sink.firstEnd));
-        }
+        CountCarries(sink.carries, sink.written,
+                     static_cast<std::size_t>(sink.ends - sink.firstEnd));
         *sink.ends++ = static_cast<std::uint32_t>(sink.written);
         start = stop + 1;
     };
@@ -215,6 +221,19 @@ void NumberListModel::appendMany(const EntryBatch& batch) {
     beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
     const std::uint64_t base = bytes_.size();
     bytes_.append(batch.bytes_);
+    if (batch.carries_.empty() && (base >> 32) == (bytes_.size() >> 32)) {
+        // No offset passes another 2^32: the low halves are shifted alike, in one plain loop.
+        const auto low = static_cast<std::uint32_t>(base);
+        const std::size_t from = offsets_.size();
+        offsets_.resize(from + batch.size());
+        std::uint32_t* out = offsets_.data() + from;
+        const std::uint32_t* in = batch.offsets_.data() + 1;
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            out[i] = low + in[i];
+        }
+        endInsertRows();
+        return;
+    }
     auto carry = batch.carries_.begin();
     std::uint64_t high = 0;
     for (std::size_t i = 1; i < batch.offsets_.size(); ++i) {
