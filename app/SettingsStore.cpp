@@ -1,10 +1,9 @@
 #include "app/SettingsStore.h"
-#include <QElapsedTimer>
-#include <cstdio>
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include <QDir>
 #include <QFileInfo>
@@ -107,8 +106,10 @@ void AddValue(BytePieces& out, const TextSource& value) {
 // the disk; only a value with escapes is written out escaped. Nothing when
 // every key already gives its value: a line is replaced only for a value it
 // does not give, so any edit changes the bytes.
+// otherValue: the raw value, by its place in memory, of a line already found
+// to read other than the first value's text; that line is not read again.
 std::optional<BytePieces> Spliced(std::string_view file, const Values& values, bool addInFront,
-                                  bool& keysAdded) {
+                                  bool& keysAdded, std::string_view otherValue) {
     const ini::GroupLines lines = ini::FindGroup(file, kGroupName);
     struct Edit {
         std::size_t start, end;
@@ -119,6 +120,7 @@ std::optional<BytePieces> Spliced(std::string_view file, const Values& values, b
     std::vector<Edit> edits;
     std::vector<Edit> added;
     for (const auto& [key, text] : values) {
+        const bool first = &key == &values.front().first;
         const ini::KeyLine* line = ini::FindKey(lines, key.toStdString());
         if (line == nullptr) {
             Edit edit{0, 0, {}, text, "\n"};
@@ -128,7 +130,10 @@ std::optional<BytePieces> Spliced(std::string_view file, const Values& values, b
             continue;
         }
         // Unchanged, or a value no one could read and nothing of the user's to put there.
-        const Reading now = ReadingOf(*line, *text);
+        const bool knownOther = first && !otherValue.empty() &&
+                                line->value.data() == otherValue.data() &&
+                                line->value.size() == otherValue.size();
+        const Reading now = knownOther ? Reading::Other : ReadingOf(*line, *text);
         if (now == Reading::Same || (now == Reading::Unreadable && text->empty())) {
             continue;
         }
@@ -203,13 +208,14 @@ std::optional<BytePieces> Spliced(std::string_view file, const Values& values, b
 // or an escaped line end left open at the end of the file), they go in front.
 // A value the edited file would still not give is refused; nothing when
 // the file gives every value already.
-std::optional<BytePieces> Edited(std::string_view file, const Values& values) {
+std::optional<BytePieces> Edited(std::string_view file, const Values& values,
+                                 std::string_view otherValue) {
     bool keysAdded = false;
-    std::optional<BytePieces> out = Spliced(file, values, false, keysAdded);
+    std::optional<BytePieces> out = Spliced(file, values, false, keysAdded, otherValue);
     // Only an added line can be run over; a replaced one spans its whole
     // line as the file's reader saw it.
     if (keysAdded && !Gives(out->joined(), values)) {
-        out = Spliced(file, values, true, keysAdded);
+        out = Spliced(file, values, true, keysAdded, otherValue);
         if (!Gives(out->joined(), values)) {
             throw SettingsFileError("Bad file format");
         }
@@ -307,8 +313,6 @@ void SettingsStore::writeList(const TextSource& list) {
     // The usual close leaves the list as it was stored: that is seen before
     // anything else is gathered or locked, in the same pass over the list
     // that tells whether it is valid UTF-8 as it stands.
-    QElapsedTimer tt;
-    tt.start();
     const ini::KeyLine* line = ini::FindKey(current().lines, kListKey.toStdString());
     const std::optional<std::string_view> plain =
         line != nullptr && !ini::CutShort(*line) ? ini::PlainValue(line->value) : std::nullopt;
@@ -316,17 +320,18 @@ void SettingsStore::writeList(const TextSource& list) {
     std::string_view unmatched = plain.value_or(std::string_view());
     bool valid = true;
     list.eachPiece([&](std::string_view piece) {
-        valid = valid && ini::IsValidUtf8(piece);
         same = same && unmatched.substr(0, piece.size()) == piece;
+        // Bytes of the stored plain value are valid UTF-8 already.
+        valid = valid && (same || ini::IsValidUtf8(piece));
         unmatched.remove_prefix(std::min(piece.size(), unmatched.size()));
     });
-    std::fprintf(stderr, "T holds %lld\n", (long long)tt.nsecsElapsed() / 1000);
     // A stored value that needs decoding is compared the long way.
     if (same || (line != nullptr && !plain && Holds(current().lines, kListKey, list))) {
         return;
     }
     if (valid) {
-        writeTexts({{kListKey, &list}});
+        // The edit need not compare the list with that same line once more.
+        writeTexts({{kListKey, &list}}, plain && !list.empty() ? line->value : std::string_view());
         return;
     }
     const std::string text = ValidUtf8(list.joined());
@@ -334,23 +339,24 @@ void SettingsStore::writeList(const TextSource& list) {
     writeTexts({{kListKey, &repaired}});
 }
 
-void SettingsStore::writeTexts(const Values& values) {
+void SettingsStore::writeTexts(const Values& values, std::string_view otherValue) {
     current();  // the path, and the leftovers cleared
     Snapshot& snapshot = *snapshot_;
     // Read again at the next look: the file is edited as it is on disk now,
     // which is what the bytes already read are when its stamp has not moved.
     // Otherwise they go before the file is read again.
+    // Held here either way: otherValue points into them, and while they live
+    // no other bytes can come to stand in their place.
+    const QByteArray bytes = std::exchange(snapshot.bytes, QByteArray());
     SettingsFile::Known known;
-    QByteArray bytes;
     if (snapshot.settled) {
-        bytes = std::move(snapshot.bytes);
         known = {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                  std::move(snapshot.stamp)};
     }
     snapshot.stamp.clear();
     snapshot.lines = {};
-    snapshot.bytes = QByteArray();
-    snapshot.file.replace([&](std::string_view file) { return Edited(file, values); }, known);
+    snapshot.file.replace([&](std::string_view file) { return Edited(file, values, otherValue); },
+                          known);
 }
 
 QString OptionKey(Base base) {

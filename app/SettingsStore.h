@@ -62,7 +62,10 @@ class SettingsStore {
   private:
     struct Snapshot;
     const Snapshot& current() const;
-    void writeTexts(const std::vector<std::pair<QString, const TextSource*>>& values);
+    // otherValue: the raw value of the first key's line as the snapshot holds
+    // it, when that line is known to read other than the first text.
+    void writeTexts(const std::vector<std::pair<QString, const TextSource*>>& values,
+                    std::string_view otherValue = {});
 
     mutable std::unique_ptr<Snapshot> snapshot_;
 };
