@@ -1,7 +1,8 @@
 // The remembered list at its largest: closing Form1 with a list of a million
 // (and ten million) entries (the list written to the settings store, read
 // back and checked before the real file is replaced), and a start-up that
-// restores it; beside them QSettings writing the same list alone.
+// restores it; beside them QSettings writing the same list alone, and the
+// stored file read once into fresh memory alone.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -98,15 +99,18 @@ void PlainSettingsWrite(benchmark::State& state, int count) {
     }
 }
 
+// The store as the close of a list of count entries leaves it.
+QString StoredFile(const Store& store, QuietDialogs& dialogs, int count) {
+    auto form = Start(dialogs, store.folder.path());
+    form->numbers().appendMany(Decimals(count));
+    form->close();
+    return QDir(store.folder.path()).filePath(QStringLiteral("Tolvenrix.conf"));
+}
+
 void StartUpRestoring(benchmark::State& state, int count) {
     Store store;
     QuietDialogs dialogs;
-    {
-        auto form = Start(dialogs, store.folder.path());
-        form->numbers().appendMany(Decimals(count));
-        form->close();
-    }
-    const QString written = QDir(store.folder.path()).filePath(QStringLiteral("Tolvenrix.conf"));
+    const QString written = StoredFile(store, dialogs, count);
     for (auto _ : state) {
         // A folder of its own each time, so the store is read from disk as a
         // new process would, not from this process's cache.
@@ -125,6 +129,37 @@ void StartUpRestoring(benchmark::State& state, int count) {
     }
 }
 
+// What no start-up can do without, beside it: the same stored file read once
+// into fresh memory, as a new process must, and nothing else. How this grows
+// from a million entries to ten million is how far this machine lets any
+// pass over those bytes grow.
+void PlainFileRead(benchmark::State& state, int count) {
+    Store store;
+    QuietDialogs dialogs;
+    const QString written = StoredFile(store, dialogs, count);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir fresh;
+        const QString path = QDir(fresh.path()).filePath(QStringLiteral("Tolvenrix.conf"));
+        QFile::copy(written, path);
+        state.ResumeTiming();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("the stored file did not open");
+            break;
+        }
+        QByteArray bytes(file.size(), Qt::Uninitialized);
+        if (file.read(bytes.data(), bytes.size()) != bytes.size()) {
+            state.SkipWithError("the stored file did not read whole");
+            break;
+        }
+        benchmark::DoNotOptimize(bytes.data());
+        state.PauseTiming();
+        bytes = QByteArray();
+        state.ResumeTiming();
+    }
+}
+
 void BM_CloseStoringMillionEntries(benchmark::State& state) {
     CloseStoring(state, kMillion);
 }
@@ -136,6 +171,9 @@ void BM_PlainSettingsWriteOfMillionEntries(benchmark::State& state) {
 }
 void BM_StartUpRestoringMillionEntries(benchmark::State& state) {
     StartUpRestoring(state, kMillion);
+}
+void BM_PlainFileReadOfMillionEntries(benchmark::State& state) {
+    PlainFileRead(state, kMillion);
 }
 void BM_CloseStoringTenMillionEntries(benchmark::State& state) {
     CloseStoring(state, kTenMillion);
@@ -149,6 +187,9 @@ void BM_PlainSettingsWriteOfTenMillionEntries(benchmark::State& state) {
 void BM_StartUpRestoringTenMillionEntries(benchmark::State& state) {
     StartUpRestoring(state, kTenMillion);
 }
+void BM_PlainFileReadOfTenMillionEntries(benchmark::State& state) {
+    PlainFileRead(state, kTenMillion);
+}
 
 // Each figure is the mean of a few whole runs: a close or a start-up is one
 // event the user waits for, not a loop to warm up.
@@ -160,9 +201,11 @@ BENCHMARK(BM_CloseStoringMillionEntries)->Apply([](auto* b) { Configure(b, 3); }
 BENCHMARK(BM_CloseStoringChangedMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
 BENCHMARK(BM_PlainSettingsWriteOfMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
 BENCHMARK(BM_StartUpRestoringMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
+BENCHMARK(BM_PlainFileReadOfMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
 BENCHMARK(BM_CloseStoringTenMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
 BENCHMARK(BM_CloseStoringChangedTenMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
 BENCHMARK(BM_PlainSettingsWriteOfTenMillionEntries)->Apply([](auto* b) { Configure(b, 1); });
 BENCHMARK(BM_StartUpRestoringTenMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
+BENCHMARK(BM_PlainFileReadOfTenMillionEntries)->Apply([](auto* b) { Configure(b, 3); });
 
 }  // namespace
