@@ -197,4 +197,25 @@ inline std::size_t FirstNonAscii(std::string_view text, std::size_t from) {
     return text.size();
 }
 
+// Upper-cases the ASCII letters of text in place, sixteen bytes a step;
+// every other byte stays as it is.
+inline void UpperCaseAscii(char* text, std::size_t size) {
+    using namespace detail;
+    const Block beforeA = Filled('a' - 1);
+    const Block afterZ = Filled('z' + 1);
+    const Block caseBit = Filled(0x20);
+    std::size_t at = 0;
+    for (; size - at >= kBlock; at += kBlock) {
+        Block block = Load(text + at);
+        const auto lower = reinterpret_cast<Block>((block > beforeA) & (block < afterZ));
+        block -= lower & caseBit;
+        std::memcpy(text + at, &block, kBlock);
+    }
+    for (; at < size; ++at) {
+        if (text[at] >= 'a' && text[at] <= 'z') {
+            text[at] = static_cast<char>(text[at] - ('a' - 'A'));
+        }
+    }
+}
+
 }  // namespace quillora::bytescan

@@ -70,11 +70,8 @@ void EntryBatch::pushEnd() {
 
 void EntryBatch::addUpperCase(std::string_view text) {
     const std::size_t start = bytes_.size();
-    bytes_.resize(start + text.size());
-    char* out = bytes_.data() + start;
-    for (const char c : text) {
-        *out++ = c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
-    }
+    bytes_.append(text);
+    bytescan::UpperCaseAscii(bytes_.data() + start, text.size());
     pushEnd();
 }
 

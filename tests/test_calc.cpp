@@ -522,6 +522,26 @@ TEST(ByteScan, EveryScanAgreesWithAByteLoop) {
     }
 }
 
+// Letters a to z, and only they, become A to Z, at every length: the bytes
+// just outside the range ("`", "{", "@", "[") and those above 0x7F stay.
+TEST(ByteScan, UpperCasingTouchesTheLettersAToZAlone) {
+    std::string every;
+    for (int c = 0; c < 256; ++c) {
+        every.push_back(static_cast<char>(c));
+    }
+    for (std::size_t size = 0; size <= every.size(); size += size < 40 ? 1 : 37) {
+        for (std::size_t from = 0; from + size <= every.size(); from += 61) {
+            std::string text = every.substr(from, size);
+            std::string expected = text;
+            for (char& c : expected) {
+                c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+            }
+            bytescan::UpperCaseAscii(text.data(), text.size());
+            EXPECT_EQ(text, expected) << "from " << from << ", " << size << " bytes";
+        }
+    }
+}
+
 // A lane counts up to 255 before its sum is taken: a long run of nothing but
 // the counted byte must not wrap.
 TEST(ByteScan, CountsALongRunOfOneByteWithoutWrapping) {
