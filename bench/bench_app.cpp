@@ -99,34 +99,42 @@ void PlainSettingsWrite(benchmark::State& state, int count) {
     }
 }
 
-// The store as the close of a list of count entries leaves it.
-QString StoredFile(const Store& store, QuietDialogs& dialogs, int count) {
-    auto form = Start(dialogs, store.folder.path());
-    form->numbers().appendMany(Decimals(count));
-    form->close();
-    return QDir(store.folder.path()).filePath(QStringLiteral("Tolvenrix.conf"));
+// Each round, timed, round(path of the store) on a fresh copy of the store
+// that closing with count entries left: a folder of its own each time, so
+// the file is read from disk as a new process would, not from this
+// process's cache. What round leaves to free is freed untimed.
+template <class Round>
+void OnFreshStores(benchmark::State& state, int count, Round&& round) {
+    Store store;
+    QuietDialogs dialogs;
+    {
+        auto form = Start(dialogs, store.folder.path());
+        form->numbers().appendMany(Decimals(count));
+        form->close();
+    }
+    const QString written = QDir(store.folder.path()).filePath(QStringLiteral("Tolvenrix.conf"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QTemporaryDir fresh;
+        const QString path = QDir(fresh.path()).filePath(QStringLiteral("Tolvenrix.conf"));
+        QFile::copy(written, path);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fresh.path());
+        state.ResumeTiming();
+        auto left = round(path, dialogs, store.folder.path());
+        state.PauseTiming();
+        left = {};
+        state.ResumeTiming();
+    }
 }
 
 void StartUpRestoring(benchmark::State& state, int count) {
-    Store store;
-    QuietDialogs dialogs;
-    const QString written = StoredFile(store, dialogs, count);
-    for (auto _ : state) {
-        // A folder of its own each time, so the store is read from disk as a
-        // new process would, not from this process's cache.
-        state.PauseTiming();
-        QTemporaryDir fresh;
-        QFile::copy(written, QDir(fresh.path()).filePath(QStringLiteral("Tolvenrix.conf")));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fresh.path());
-        state.ResumeTiming();
-        auto form = Start(dialogs, store.folder.path());
+    OnFreshStores(state, count, [&](const QString&, QuietDialogs& dialogs, const QString& program) {
+        auto form = Start(dialogs, program);
         if (form->numbers().count() != count) {
             state.SkipWithError("the list did not come back whole");
         }
-        state.PauseTiming();
-        form.reset();
-        state.ResumeTiming();
-    }
+        return form;
+    });
 }
 
 // What no start-up can do without, beside it: the same stored file read once
@@ -134,30 +142,20 @@ void StartUpRestoring(benchmark::State& state, int count) {
 // from a million entries to ten million is how far this machine lets any
 // pass over those bytes grow.
 void PlainFileRead(benchmark::State& state, int count) {
-    Store store;
-    QuietDialogs dialogs;
-    const QString written = StoredFile(store, dialogs, count);
-    for (auto _ : state) {
-        state.PauseTiming();
-        QTemporaryDir fresh;
-        const QString path = QDir(fresh.path()).filePath(QStringLiteral("Tolvenrix.conf"));
-        QFile::copy(written, path);
-        state.ResumeTiming();
+    OnFreshStores(state, count, [&](const QString& path, QuietDialogs&, const QString&) {
         QFile file(path);
+        QByteArray bytes;
         if (!file.open(QIODevice::ReadOnly)) {
             state.SkipWithError("the stored file did not open");
-            break;
+            return bytes;
         }
-        QByteArray bytes(file.size(), Qt::Uninitialized);
+        bytes = QByteArray(file.size(), Qt::Uninitialized);
         if (file.read(bytes.data(), bytes.size()) != bytes.size()) {
             state.SkipWithError("the stored file did not read whole");
-            break;
         }
         benchmark::DoNotOptimize(bytes.data());
-        state.PauseTiming();
-        bytes = QByteArray();
-        state.ResumeTiming();
-    }
+        return bytes;
+    });
 }
 
 void BM_CloseStoringMillionEntries(benchmark::State& state) {
