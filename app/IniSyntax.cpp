@@ -504,57 +504,42 @@ bool OnlySpaces(std::string_view text) {
     return text.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-// A quoted value of ASCII without escapes, what every stored list of more
-// than one entry is: told in one pass over it. Anything else is left to the
-// full reading.
-std::optional<std::string_view> QuotedAsciiValue(std::string_view raw) {
-    if (raw.empty() || raw.front() != '"') {
-        return std::nullopt;
-    }
-    const std::size_t stop = bytescan::FirstOfOrNonAscii(raw, 1, '"', '\\');
-    if (stop == raw.size() || raw[stop] != '"' || !OnlySpaces(raw.substr(stop + 1))) {
-        return std::nullopt;
-    }
-    const std::string_view inner = raw.substr(1, stop - 1);
-    if (!inner.empty() && inner.front() == '@') {
-        return std::nullopt;
-    }
-    return inner;
-}
-
 }  // namespace
 
 std::optional<std::string_view> PlainValue(std::string_view raw) {
     while (!raw.empty() && (raw.front() == ' ' || raw.front() == '\t')) {
         raw.remove_prefix(1);
     }
-    if (const std::optional<std::string_view> ascii = QuotedAsciiValue(raw)) {
-        return ascii;
-    }
     std::string_view inner = raw;
-    bool quoted = false;
-    if (!raw.empty() && raw.front() == '"') {
-        const std::size_t close = raw.find('"', 1);
-        if (close == std::string_view::npos) {
-            return std::nullopt;
+    const bool quoted = !raw.empty() && raw.front() == '"';
+    // Told ASCII on the way, a quoted value (every stored list of two entries
+    // or more) is checked in this one pass over it.
+    bool ascii = false;
+    if (quoted) {
+        std::size_t close = 1;
+        ascii = true;
+        for (;; ++close) {
+            close = bytescan::FirstOf<bytescan::Also::NonAscii>(raw, close, '"', '\\');
+            if (close == raw.size() || raw[close] == '"' || raw[close] == '\\') {
+                break;
+            }
+            ascii = false;
         }
-        if (!OnlySpaces(raw.substr(close + 1))) {
+        if (close == raw.size() || raw[close] != '"' || !OnlySpaces(raw.substr(close + 1))) {
             return std::nullopt;
         }
         inner = raw.substr(1, close - 1);
-        quoted = true;
-    }
-    if (FindEither(inner, 0, '"', '\\') != inner.size() ||
-        (!quoted && inner.find(',') != std::string_view::npos)) {
-        return std::nullopt;
-    }
-    if (!quoted) {
+    } else {
+        if (FindEither(inner, 0, '"', '\\') != inner.size() ||
+            inner.find(',') != std::string_view::npos) {
+            return std::nullopt;
+        }
         while (!inner.empty() && (inner.back() == ' ' || inner.back() == '\t')) {
             inner.remove_suffix(1);
         }
     }
-    if ((!inner.empty() && inner.front() == '@') || StartsWithByteOrderMark(inner) ||
-        !IsValidUtf8(inner)) {
+    if ((!inner.empty() && inner.front() == '@') ||
+        (!ascii && (StartsWithByteOrderMark(inner) || !IsValidUtf8(inner)))) {
         return std::nullopt;
     }
     return inner;
@@ -611,7 +596,7 @@ void ValueFramer::add(std::string_view piece) {
     if (escapes_) {
         return;
     }
-    escapes_ = bytescan::FirstOfOrControl(piece, 0, '"', '\\') != piece.size();
+    escapes_ = bytescan::FirstOf<bytescan::Also::Control>(piece, 0, '"', '\\') != piece.size();
 }
 
 std::optional<ValueFrame> ValueFramer::frame() const {
@@ -659,7 +644,8 @@ void AppendValue(std::string& out, std::string_view text) {
         }
         if (!escapeNextIfHex) {
             // Runs that need no escape (no control byte, quote or backslash) go over whole.
-            const std::size_t plain = bytescan::FirstOfOrControl(text, i, '"', '\\');
+            const std::size_t plain =
+                bytescan::FirstOf<bytescan::Also::Control>(text, i, '"', '\\');
             out.append(text.data() + i, plain - i);
             rawWritten = rawWritten || plain > i;
             i = plain;

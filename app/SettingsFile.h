@@ -28,15 +28,17 @@ class SettingsFile {
     // report's text when it cannot be read or is no regular file.
     std::optional<QByteArray> read() const;
 
-    // Replaces the file's bytes with edit(current bytes, empty when absent) under the
-    // lock that QSettings takes for the same file. When edit gives nothing
-    // (the file would stay byte for byte as it is), nothing is written at
-    // all; whatever it gives is taken to differ from the current bytes. The new bytes go to a
-    // scratch file beside the real one, are synced and read back, and only then renamed over it;
-    // the earlier file is kept as a hard link until the new one stands. Throws when anything of it
-    // fails, and the file then holds exactly what it held before. Given known bytes and the file
-    // still has their stamp under the lock, they stand for it instead of being read again (a list
-    // of millions is then not read twice in one session).
+    // Replaces the file's bytes with edit(current bytes, empty when absent)
+    // under the lock that QSettings takes for the same file. When edit gives
+    // nothing (the file would stay byte for byte as it is), nothing is
+    // written at all; whatever it gives is taken to differ from the current
+    // bytes. The new bytes go to a scratch file beside the real one, are
+    // synced and read back, and only then renamed over it; the earlier file
+    // is kept as a hard link until the new one stands. Throws when anything
+    // of it fails, and the file then holds exactly what it held before.
+    // Given known bytes and the file still has their stamp under the lock,
+    // they stand for it instead of being read again (a list of millions is
+    // then not read twice in one session).
     struct Known {
         std::string_view bytes;  // read of the file earlier
         std::string stamp;       // its settled stamp() at that read; empty: nothing known

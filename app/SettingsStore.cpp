@@ -326,7 +326,7 @@ void SettingsStore::writeList(const TextSource& list) {
         unmatched.remove_prefix(std::min(piece.size(), unmatched.size()));
     });
     // A stored value that needs decoding is compared the long way.
-    if (same || (line != nullptr && !plain && Holds(current().lines, kListKey, list))) {
+    if (same || (line != nullptr && !plain && ReadingOf(*line, list) == Reading::Same)) {
         return;
     }
     if (valid) {
@@ -344,9 +344,8 @@ void SettingsStore::writeTexts(const Values& values, std::string_view otherValue
     Snapshot& snapshot = *snapshot_;
     // Read again at the next look: the file is edited as it is on disk now,
     // which is what the bytes already read are when its stamp has not moved.
-    // Otherwise they go before the file is read again.
-    // Held here either way: otherValue points into them, and while they live
-    // no other bytes can come to stand in their place.
+    // They are held here either way: otherValue points into them, and while
+    // they live no other bytes can come to stand in their place.
     const QByteArray bytes = std::exchange(snapshot.bytes, QByteArray());
     SettingsFile::Known known;
     if (snapshot.settled) {

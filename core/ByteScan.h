@@ -34,6 +34,19 @@ inline Block Equal(Block block, Block c) {
     return reinterpret_cast<Block>(block == c);
 }
 
+// The high bit of every lane of a block of lane masks (0xFF or 0), as two
+// eight-byte halves in memory order.
+struct Marks {
+    std::uint64_t low;
+    std::uint64_t high;
+};
+
+inline Marks MarksOf(Block lanes) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const auto halves = reinterpret_cast<Halves>(lanes);
+    return {halves[0] & kHighBits, halves[1] & kHighBits};
+}
+
 // The byte index within an eight-byte half of its first 0x80 lane marker.
 inline unsigned FirstMarked(std::uint64_t marks) {
     if constexpr (std::endian::native == std::endian::little) {
@@ -95,10 +108,7 @@ void ForEach(std::string_view text, char c, OnMatch&& onMatch) {
     const Block wanted = Filled(c);
     std::size_t at = 0;
     for (; text.size() - at >= kBlock; at += kBlock) {
-        const auto halves = reinterpret_cast<Halves>(Equal(Load(text.data() + at), wanted));
-        constexpr std::uint64_t kMarks = 0x8080808080808080ULL;
-        std::uint64_t low = halves[0] & kMarks;
-        std::uint64_t high = halves[1] & kMarks;
+        auto [low, high] = MarksOf(Equal(Load(text.data() + at), wanted));
         if ((low | high) == 0) {
             continue;
         }
@@ -123,12 +133,11 @@ template <class Match>
 std::size_t FirstWhere(std::string_view text, std::size_t from, Match&& match) {
     std::size_t at = from;
     for (; at <= text.size() && text.size() - at >= kBlock; at += kBlock) {
-        const auto halves = reinterpret_cast<Halves>(match(Load(text.data() + at)));
-        constexpr std::uint64_t kMarks = 0x8080808080808080ULL;
-        if (const std::uint64_t low = halves[0] & kMarks; low != 0) {
+        const auto [low, high] = MarksOf(match(Load(text.data() + at)));
+        if (low != 0) {
             return at + FirstMarked(low);
         }
-        if (const std::uint64_t high = halves[1] & kMarks; high != 0) {
+        if (high != 0) {
             return at + 8 + FirstMarked(high);
         }
     }
@@ -144,57 +153,37 @@ std::size_t FirstWhere(std::string_view text, std::size_t from, Match&& match) {
 
 }  // namespace detail
 
-// The index of the first byte at or after from that is a or b, or text.size().
-inline std::size_t FirstOf(std::string_view text, std::size_t from, char a, char b) {
-    using namespace detail;
-    const Block first = Filled(a);
-    const Block second = Filled(b);
-    return FirstWhere(text, from,
-                      [&](Block block) { return Equal(block, first) | Equal(block, second); });
-}
+// What else, besides the two bytes, ends a FirstOf search.
+enum class Also {
+    Nothing,
+    NonAscii,  // a byte of 0x80 or above
+    Control,   // a byte below 0x20
+};
 
-// As FirstOf, stopping at a byte that is not ASCII as well.
-inline std::size_t FirstOfOrNonAscii(std::string_view text, std::size_t from, char a, char b) {
-    using namespace detail;
-    const Block first = Filled(a);
-    const Block second = Filled(b);
-    return FirstWhere(text, from, [&](Block block) {
-        return Equal(block, first) | Equal(block, second) | block;
-    });
-}
-
-// As FirstOf, stopping at a control byte (below 0x20) as well.
-inline std::size_t FirstOfOrControl(std::string_view text, std::size_t from, char a, char b) {
+// The index of the first byte at or after from that is a or b (or, as also
+// says, a byte of another kind), or text.size().
+template <Also also = Also::Nothing>
+std::size_t FirstOf(std::string_view text, std::size_t from, char a, char b) {
     using namespace detail;
     const Block first = Filled(a);
     const Block second = Filled(b);
     const Block space = Filled(' ');
     return FirstWhere(text, from, [&](Block block) {
-        return Equal(block, first) | Equal(block, second) | reinterpret_cast<Block>(block < space);
+        const Block either = Equal(block, first) | Equal(block, second);
+        if constexpr (also == Also::NonAscii) {
+            return either | block;
+        } else if constexpr (also == Also::Control) {
+            return either | reinterpret_cast<Block>(block < space);
+        } else {
+            return either;
+        }
     });
 }
 
 // The index of the first byte at or after from that is not ASCII (0x80 or
 // above), or text.size().
 inline std::size_t FirstNonAscii(std::string_view text, std::size_t from) {
-    using namespace detail;
-    constexpr std::size_t kRun = 4 * kBlock;
-    std::size_t at = from;
-    // Four blocks a step, joined before the one test: text is nearly always ASCII.
-    for (; at <= text.size() && text.size() - at >= kRun; at += kRun) {
-        const Block any = Load(text.data() + at) | Load(text.data() + at + kBlock) |
-                          Load(text.data() + at + 2 * kBlock) | Load(text.data() + at + 3 * kBlock);
-        const auto halves = reinterpret_cast<Halves>(any);
-        if (((halves[0] | halves[1]) & 0x8080808080808080ULL) != 0) {
-            break;
-        }
-    }
-    for (; at < text.size(); ++at) {
-        if (static_cast<unsigned char>(text[at]) >= 0x80) {
-            return at;
-        }
-    }
-    return text.size();
+    return detail::FirstWhere(text, from, [](detail::Block block) { return block; });
 }
 
 // Upper-cases the ASCII letters of text in place, sixteen bytes a step;

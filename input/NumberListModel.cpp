@@ -59,10 +59,14 @@ inline void CountCarries(std::vector<std::size_t>& carries, std::uint64_t offset
 
 }  // namespace
 
-void EntryBatch::pushEnd() {
+void EntryBatch::startOffsets() {
     if (offsets_.empty()) {
         offsets_.push_back(0);  // a batch moved from starts again
     }
+}
+
+void EntryBatch::pushEnd() {
+    startOffsets();
     const std::uint64_t end = bytes_.size();
     CountCarries(carries_, end, offsets_.size());
     offsets_.push_back(static_cast<std::uint32_t>(end));
@@ -75,44 +79,8 @@ void EntryBatch::addUpperCase(std::string_view text) {
     pushEnd();
 }
 
-namespace {
-
-// Where addPieces writes: text from written on, with a block to spare past
-// the last piece, and each piece's end offset at ends.
-struct PieceSink {
-    char* text;
-    std::size_t written;
-    std::uint32_t* ends;
-    const std::uint32_t* firstEnd;  // offsets_[0], for the carries' indices
-    std::vector<std::size_t>& carries;
-};
-
-void CopyPieces(std::string_view all, char separator, PieceSink& sink) {
-    std::size_t start = 0;
-    const auto piece = [&](std::size_t stop) {
-        const std::size_t length = stop - start;
-        // A short piece goes over as one whole block, its tail overwritten by the next piece.
-        if (length <= bytescan::kBlock && all.size() - start >= bytescan::kBlock) {
-            std::memcpy(sink.text + sink.written, all.data() + start, bytescan::kBlock);
-        } else {
-            std::memcpy(sink.text + sink.written, all.data() + start, length);
-        }
-        sink.written += length;
-        CountCarries(sink.carries, sink.written,
-                     static_cast<std::size_t>(sink.ends - sink.firstEnd));
-        *sink.ends++ = static_cast<std::uint32_t>(sink.written);
-        start = stop + 1;
-    };
-    bytescan::ForEach(all, separator, piece);
-    piece(all.size());
-}
-
-}  // namespace
-
 void EntryBatch::addPieces(std::string_view all, char separator) {
-    if (offsets_.empty()) {
-        offsets_.push_back(0);  // a batch moved from starts again
-    }
+    startOffsets();
     const std::size_t separators = bytescan::Count(all, separator);
     const std::size_t textBytes = all.size() - separators;
     const std::size_t firstByte = bytes_.size();
@@ -122,9 +90,29 @@ void EntryBatch::addPieces(std::string_view all, char separator) {
     carries_.reserve(((firstByte + all.size()) >> 32) + 1);
     bytes_.resize(firstByte + textBytes + bytescan::kBlock);
     offsets_.resize(firstEnd + separators + 1);
-    PieceSink sink{bytes_.data(), firstByte, offsets_.data() + firstEnd, offsets_.data(), carries_};
-    CopyPieces(all, separator, sink);
-    bytes_.resize(firstByte + textBytes);
+    // Through local pointers: the bytes written could otherwise be the
+    // members themselves, as far as the compiler can tell.
+    char* const text = bytes_.data();
+    std::uint32_t* const ends = offsets_.data();
+    std::size_t written = firstByte;
+    std::size_t end = firstEnd;
+    std::size_t start = 0;
+    const auto piece = [&](std::size_t stop) {
+        const std::size_t length = stop - start;
+        // A short piece goes over as one whole block, its tail overwritten by the next piece.
+        if (length <= bytescan::kBlock && all.size() - start >= bytescan::kBlock) {
+            std::memcpy(text + written, all.data() + start, bytescan::kBlock);
+        } else {
+            std::memcpy(text + written, all.data() + start, length);
+        }
+        written += length;
+        CountCarries(carries_, written, end);
+        ends[end++] = static_cast<std::uint32_t>(written);
+        start = stop + 1;
+    };
+    bytescan::ForEach(all, separator, piece);
+    piece(all.size());
+    bytes_.resize(written);
 }
 
 void EntryBatch::reserve(std::size_t entries, std::size_t bytes) {

@@ -41,6 +41,7 @@ class EntryBatch {
 
   private:
     friend class NumberListModel;
+    void startOffsets();
     void pushEnd();
 
     std::string bytes_;

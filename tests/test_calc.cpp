@@ -516,8 +516,10 @@ TEST(ByteScan, EveryScanAgreesWithAByteLoop) {
             }
             EXPECT_EQ(bytescan::FirstOf(text, from, '"', '\\'), quoteOrEscape) << text << from;
             EXPECT_EQ(bytescan::FirstNonAscii(text, from), nonAscii) << text << from;
-            EXPECT_EQ(bytescan::FirstOfOrNonAscii(text, from, '"', '\\'), either) << text << from;
-            EXPECT_EQ(bytescan::FirstOfOrControl(text, from, '"', '\\'), control) << text << from;
+            EXPECT_EQ(bytescan::FirstOf<bytescan::Also::NonAscii>(text, from, '"', '\\'), either)
+                << text << from;
+            EXPECT_EQ(bytescan::FirstOf<bytescan::Also::Control>(text, from, '"', '\\'), control)
+                << text << from;
         }
     }
 }
