@@ -11,6 +11,8 @@ source scripts/packages.sh
 scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 scripts/check-format.sh
+# No room includes a room above it (engine <- core <- calc, input, export, store <- app).
+scripts/check-layers.sh
 
 jobs="$(nproc)"
 scripts/build.sh ci

@@ -12,7 +12,6 @@
 #include "app/ErrorReportBox.h"
 #include "app/QtDialogs.h"
 #include "app/QtPorts.h"
-#include "app/SettingsStore.h"
 #include "app/SkinFramework.h"
 #include "app/Twips.h"
 #include "calc/CalculationRun.h"
@@ -26,6 +25,8 @@
 #include "input/InputContext.h"
 #include "input/ListUndo.h"
 #include "input/NumberListModel.h"
+#include "store/SettingsKeys.h"
+#include "store/SettingsStore.h"
 
 class QGroupBox;
 class QUrl;

@@ -12,7 +12,7 @@
 #include "app/Form1.h"
 #include "app/HandCursor.h"
 #include "app/ProgramFolder.h"
-#include "app/StoredList.h"
+#include "store/StoredList.h"
 
 // Start-up and end of the window: skin, caption, pointer, columns, the
 // remembered base and list; and the list stored again at close.
@@ -71,7 +71,7 @@ void Form1::restoreList(Steps& steps) {
         return;
     }
     EntryBatch pieces;
-    steps(166, [&] { pieces = SplitStoredList(stored); });
+    steps(166, [&] { SplitStoredList(stored, pieces); });
     // Steps 168 to 174: every piece, first to last, one row. The list, empty
     // at start-up, takes the pieces' buffers over: the restored text is
     // copied once, from the store into the pieces, however long it is.

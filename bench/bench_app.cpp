@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 
 #include "app/Form1.h"
-#include "app/StoredList.h"
+#include "store/StoredList.h"
 #include "support/QuietPorts.h"
 
 namespace {

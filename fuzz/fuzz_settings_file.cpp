@@ -14,12 +14,13 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "app/IniSyntax.h"
-#include "app/SettingsFile.h"
-#include "app/SettingsStore.h"
-#include "app/StoredList.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchFolder.h"
+#include "store/IniLines.h"
+#include "store/IniValues.h"
+#include "store/SettingsFile.h"
+#include "store/SettingsStore.h"
+#include "store/StoredList.h"
 
 using namespace quillora;
 using namespace quillora::fuzz;

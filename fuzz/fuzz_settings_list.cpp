@@ -12,9 +12,9 @@
 
 #include <QString>
 
-#include "app/StoredList.h"
 #include "fuzz/FuzzCheck.h"
 #include "input/NumberListModel.h"
+#include "store/StoredList.h"
 
 using namespace quillora;
 using namespace quillora::fuzz;
@@ -23,10 +23,16 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
+EntryBatch Split(const QString& stored) {
+    EntryBatch pieces;
+    SplitStoredList(stored, pieces);
+    return pieces;
+}
+
 // Start-up's restore: nothing for the empty text, otherwise every piece one row.
 void Restore(NumberListModel& list, const QString& stored) {
     if (!stored.isEmpty()) {
-        list.appendMany(SplitStoredList(stored));
+        list.appendMany(Split(stored));
     }
 }
 
@@ -51,9 +57,9 @@ void CheckStoredText(std::string_view bytes) {
     const QString stored = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const std::string text = stored.toStdString();
     const auto pieces = static_cast<std::size_t>(std::count(text.begin(), text.end(), ';')) + 1;
-    Require(SplitStoredList(stored).size() == pieces,
-            "\"" + Printable(text) + "\" split into " +
-                std::to_string(SplitStoredList(stored).size()) + " pieces");
+    const std::size_t split = Split(stored).size();
+    Require(split == pieces,
+            "\"" + Printable(text) + "\" split into " + std::to_string(split) + " pieces");
     NumberListModel list;
     Restore(list, stored);
     Require(list.count() == static_cast<int>(text.empty() ? 0 : pieces),

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "core/NumberSource.h"
+#include "core/StoredEntries.h"
 
 namespace quillora {
 
@@ -16,7 +17,7 @@ namespace quillora {
 // join the list in one insertion: no allocation per entry. They are packed
 // exactly as the list packs its own, so an empty list can take a batch's
 // buffers over instead of copying them.
-class EntryBatch {
+class EntryBatch : public PieceSink {
   public:
     void add(std::string_view text) {
         bytes_.append(text);
@@ -24,11 +25,9 @@ class EntryBatch {
     }
     // As add, with ASCII letters upper-cased (hexadecimal entries are stored so).
     void addUpperCase(std::string_view text);
-    // Every piece of all between separators as one entry, empty pieces
-    // included (the empty text is one empty piece): a stored list of
-    // millions is taken apart in one counting pass and one copying pass.
-    // Throws (std::bad_alloc) with the batch as it was.
-    void addPieces(std::string_view all, char separator);
+    // A stored list of millions is taken apart in one counting pass and one
+    // copying pass. Throws (std::bad_alloc) with the batch as it was.
+    void addPieces(std::string_view all, char separator) override;
     // Room for that many more entries and bytes, so a batch of known size
     // (a restored list, a read block) is gathered without regrowing.
     void reserve(std::size_t entries, std::size_t bytes);
@@ -55,7 +54,7 @@ class EntryBatch {
 // duplicates allowed. Entries are kept as UTF-8 in one shared buffer with a
 // 32-bit offset per entry (and the few rows where the buffer passes another
 // 4 GiB), so a list of millions costs little more than its digits.
-class NumberListModel : public QAbstractListModel, public NumberSource {
+class NumberListModel : public QAbstractListModel, public NumberSource, public JoinableEntries {
     Q_OBJECT
   public:
     explicit NumberListModel(QObject* parent = nullptr);
@@ -90,14 +89,12 @@ class NumberListModel : public QAbstractListModel, public NumberSource {
 
     // Entries joined by the separator, with none before the first or after the last.
     std::string joined(char separator) const;
-    // The same in parts: appends the entries from row first on to out, a
-    // separator before each but row 0, while out stays within budget bytes
-    // (one entry at least, however long); returns the row after the last one
-    // appended.
-    int appendJoined(std::string& out, int first, char separator, std::size_t budget) const;
+    // The same in parts, as the settings store writes them.
+    int appendJoined(std::string& out, int first, char separator,
+                     std::size_t budget) const override;
     std::size_t memoryBytes() const;
     // The bytes of all entries' texts together.
-    std::size_t textBytes() const { return bytes_.size(); }
+    std::size_t textBytes() const override { return bytes_.size(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

@@ -1,7 +1,7 @@
 #pragma once
 
 // Starts the real Form1 headless: scripted dialogs, a settings store in a
-// temporary folder (never the user's), and a program folder of the test's own
+// temporary folder (never the user's, SettingsFolder.h), and a program folder of the test's own
 // for the skin file and the hand cursor. Then finds its controls by the names
 // the design gives them.
 #include <gtest/gtest.h>
@@ -21,49 +21,15 @@
 
 #include "app/Form1.h"
 #include "support/FakePorts.h"
+#include "support/SettingsFolder.h"
 
 namespace quillora::testing {
 
-class AppHarness {
+class AppHarness : public SettingsFolder {
   public:
     AppHarness() {
-        configFolder = temp.filePath(QStringLiteral("config"));
         programFolder = temp.filePath(QStringLiteral("program"));
-        QDir().mkpath(configFolder);
         QDir().mkpath(programFolder);
-        pointSettingsAt(configFolder);
-    }
-
-    // Where QSettings keeps the per-user store from now on.
-    static void pointSettingsAt(const QString& folder) {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
-    }
-
-    QString settingsFile() const {
-        return QDir(configFolder).filePath(QStringLiteral("Tolvenrix.conf"));
-    }
-
-    void store(const std::map<QString, QString>& values) const {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-                           QStringLiteral("Tolvenrix"));
-        settings.beginGroup(QStringLiteral("Quillora"));
-        for (const auto& [key, text] : values) {
-            settings.setValue(key, text);
-        }
-    }
-
-    // Reads the store as a fresh program would, from the file on disk rather
-    // than from this process's cache of it: QSettings takes a file that kept
-    // its size and modification time for unchanged, and two quick writes of
-    // an option (True and False swapped) can leave both the same.
-    QVariant stored(const QString& key) const { return storedOnDisk(key); }
-
-    QVariant storedOnDisk(const QString& key) const {
-        const QString copy = temp.filePath(QStringLiteral("copy-%1.conf").arg(++copies_));
-        QFile::copy(settingsFile(), copy);
-        QSettings settings(copy, QSettings::IniFormat);
-        return settings.value(QStringLiteral("Quillora/") + key);
     }
 
     void writeProgramFile(const QString& relativePath, const QByteArray& bytes) const {
@@ -93,17 +59,12 @@ class AppHarness {
         return start();
     }
 
-    QTemporaryDir temp;
-    QString configFolder;
     QString programFolder;
     RecordingDialogs dialogs;
     ClipboardPort* clipboard = nullptr;           // the real one when not set
     SpreadsheetProvider* spreadsheets = nullptr;  // the real one when not set
     std::chrono::nanoseconds runYieldInterval = kYieldInterval;
     int programEnds = 0;
-
-  private:
-    mutable int copies_ = 0;
 };
 
 inline QStringList Entries(Form1& form) {

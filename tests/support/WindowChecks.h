@@ -31,12 +31,6 @@ inline QString ReportText(const QString& description, const QString& handler, in
                "\r\rPlease email screenshot of this message to support@tolvenrix.example");
 }
 
-// The file's bytes, or none where it cannot be read.
-inline QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Writes the file whole, making its folder where there is none.
 inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());

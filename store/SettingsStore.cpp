@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "store/SettingsStore.h"
 
 #include <algorithm>
 #include <optional>
@@ -9,11 +9,11 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "app/IniSyntax.h"
-#include "app/SettingsFile.h"
-#include "app/TextSource.h"
 #include "engine/EngineError.h"
-#include "engine/NumberText.h"
+#include "store/IniLines.h"
+#include "store/IniValues.h"
+#include "store/SettingsFile.h"
+#include "store/TextSource.h"
 
 namespace quillora {
 
@@ -356,30 +356,6 @@ void SettingsStore::writeTexts(const Values& values, std::string_view otherValue
     snapshot.lines = {};
     snapshot.file.replace([&](std::string_view file) { return Edited(file, values, otherValue); },
                           known);
-}
-
-QString OptionKey(Base base) {
-    return QStringLiteral("Option%1").arg(static_cast<int>(base) + 1);
-}
-
-QString OptionDefault(Base base) {
-    return base == Base::Decimal ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-QString TruthText(bool value) {
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-bool TruthValue(const QString& text) {
-    const QString word = text.trimmed();
-    if (word.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
-        return true;
-    }
-    if (word.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
-        return false;
-    }
-    // Throws "Type mismatch" for anything that is not a number either.
-    return TextToNumber(text.toStdString()) != 0.0;
 }
 
 }  // namespace quillora

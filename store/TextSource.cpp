@@ -1,4 +1,4 @@
-#include "app/TextSource.h"
+#include "store/TextSource.h"
 
 namespace quillora {
 

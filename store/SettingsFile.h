@@ -9,7 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "app/BytePieces.h"
+#include "store/BytePieces.h"
 
 namespace quillora {
 

@@ -1,4 +1,4 @@
-#include "app/BytePieces.h"
+#include "store/BytePieces.h"
 
 namespace quillora {
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/TextSource.h"
+#include "store/TextSource.h"
 
 namespace quillora {
 

@@ -1,12 +1,8 @@
-#include "app/StoredList.h"
+#include "store/StoredList.h"
 
 #include <string_view>
 
 namespace quillora {
-
-QString StoredListText(const NumberListModel& list) {
-    return QString::fromStdString(list.joined(';'));
-}
 
 namespace {
 
@@ -24,23 +20,25 @@ void StoredListSource::eachPiece(const std::function<void(std::string_view)>& ta
     buffer_.reserve(kPieceBytes);
     for (int row = 0; row < list_.count();) {
         buffer_.clear();
-        row = list_.appendJoined(buffer_, row, ';', kPieceBytes);
+        row = list_.appendJoined(buffer_, row, kStoredListSeparator, kPieceBytes);
         if (!buffer_.empty()) {
             take(buffer_);
         }
     }
 }
 
-EntryBatch SplitStoredList(const QString& stored) {
-    const QByteArray text = stored.toUtf8();
-    return SplitStoredList(
-        std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+QString StoredListText(const JoinableEntries& list) {
+    return QString::fromStdString(StoredListSource(list).joined());
 }
 
-EntryBatch SplitStoredList(std::string_view all) {
-    EntryBatch pieces;
-    pieces.addPieces(all, ';');
-    return pieces;
+void SplitStoredList(const QString& stored, PieceSink& rows) {
+    const QByteArray text = stored.toUtf8();
+    SplitStoredList(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                    rows);
+}
+
+void SplitStoredList(std::string_view all, PieceSink& rows) {
+    rows.addPieces(all, kStoredListSeparator);
 }
 
 }  // namespace quillora

@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "store/SettingsFile.h"
 
 #include <fcntl.h>
 #include <signal.h>

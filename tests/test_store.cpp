@@ -1,0 +1,180 @@
+// The settings store on its own, without a window: what it writes, what
+// QSettings reads back of it, and what it reads of files others wrote.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QSettings>
+#include <QStringDecoder>
+
+#include "input/NumberListModel.h"
+#include "store/SettingsStore.h"
+#include "store/StoredList.h"
+#include "support/QStringPrinting.h"
+#include "support/SettingsFolder.h"
+
+namespace quillora {
+namespace {
+
+using namespace quillora::testing;
+
+// Every key as QSettings reads the file.
+QString AllKeysRead(const QString& file) {
+    const QString copy = file + QStringLiteral(".all");
+    QFile::remove(copy);
+    QFile::copy(file, copy);
+    QString all;
+    {
+        QSettings settings(copy, QSettings::IniFormat);
+        for (const QString& key : settings.allKeys()) {
+            all += key + QLatin1Char('=') + settings.value(key).toString() + QLatin1Char('\n');
+        }
+    }
+    QFile::remove(copy);
+    return all;
+}
+
+TEST(StoreFormat, AGroupPutInFrontLeavesHowEveryOtherKeyReads) {
+    // Found by fuzzing: after the file's byte order mark, a first key with a
+    // mark of its own lost it once the new group stood before it.
+    const QByteArray mark("\xEF\xBB\xBF");
+    for (const QByteArray& file : {mark + mark + "k=1\nx=\"open", mark + "k=1\nx=\"open",
+                                   mark + mark + mark + "k=1\n\"", mark + mark + "[g]\nk=1\n\""}) {
+        SCOPED_TRACE(file.toPercentEncoding().toStdString());
+        SettingsFolder app;
+        Put(app.settingsFile(), file);
+        const QString before = AllKeysRead(app.settingsFile());
+        SettingsStore().writeList(std::string_view("5"));
+        EXPECT_EQ(AllKeysRead(app.settingsFile()),
+                  QStringLiteral("Quillora/Zip Codes=5\n") + before);
+    }
+}
+
+// The file last changed an hour ago, as a store written in an earlier session is.
+void SetChangedLongAgo(const QString& path) {
+    struct timespec times[2]{};
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= 3600;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+// A write edits the file as it is on disk: the bytes the store read earlier
+// stand in for it only while the file is unchanged.
+TEST(StoreFormat, AWriteKeepsWhatAnotherProgramChangedSinceTheStoreRead) {
+    SettingsFolder app;
+    app.store({{"Zip Codes", "1;2"}, {"Other", "before"}});
+    SetChangedLongAgo(app.settingsFile());
+    SettingsStore store;
+    std::string_view back;
+    store.readList(back);
+    ASSERT_EQ(back, "1;2");
+    store.writeList("3;4");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(), "3;4");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Other")).toString(), "before");
+
+    SetChangedLongAgo(app.settingsFile());
+    store.readList(back);
+    ASSERT_EQ(back, "3;4");
+    app.store({{"Other", "behind"}});  // as long as before: only the stamp's time tells
+    store.writeList("5;6");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(), "5;6");
+    EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Other")).toString(), "behind");
+}
+
+// Closing hands the list over piece by piece: the file comes out byte for
+// byte as it does from the joined text, escapes, entries longer than a piece,
+// empty rows and bytes that are no UTF-8 (repaired alike) included.
+TEST(StoreFormat, AListWrittenPieceByPieceIsStoredAsItsJoinedText) {
+    const std::vector<std::vector<std::string>> lists{
+        {"1", "", "22", ""},
+        {"@a", " b", "c "},
+        {std::string(300'000, '7'), "8", std::string(600'000, '9')},
+        {"tab\there", "quote\"", "back\\slash", "nul" + std::string(1, '\0')},
+        {"\xC3", "\xA9", "caf\xC3\xA9", "\xFF"},
+    };
+    for (const auto& rows : lists) {
+        NumberListModel list;
+        list.appendMany(rows);
+        SettingsFolder joined;
+        SettingsStore().writeList(list.joined(';'));
+        const QByteArray expected = FileBytes(joined.settingsFile());
+        SettingsFolder pieces;
+        SettingsStore store;
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(FileBytes(pieces.settingsFile()), expected) << rows.front().substr(0, 20);
+        // Stored again unchanged, nothing is written.
+        const QByteArray before = FileBytes(pieces.settingsFile());
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(FileBytes(pieces.settingsFile()), before);
+    }
+}
+
+// ---- The store against plain QSettings ---------------------------------------------------
+
+// Texts with every character that needs care in an INI value.
+QString AwkwardText(std::mt19937& random, int length) {
+    static const QString pieces[] = {
+        ";", "=", ",", "\"", "\\",     " ",      "\t",     "\n", "\r", "@",
+        "#", "[", "]", "%",  "\\x",    "\\0",    "a",      "F",  "0",  "9",
+        "é", "ß", "€", "😀",  "\u0001", "\u001f", "\u007f", "'",  "?",  "\ufeff"};
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(std::size(pieces)));
+    QString text;
+    while (text.size() < length) {
+        const int piece = pick(random);
+        text += piece == static_cast<int>(std::size(pieces)) ? QString(QChar(0)) : pieces[piece];
+    }
+    return text;
+}
+
+TEST(StoreFormat, QSettingsReadsWhatTheStoreWroteAndTheStoreWhatQSettingsWrote) {
+    std::mt19937 random(20261209);
+    std::vector<QString> lists{QString(), QStringLiteral(";"), QStringLiteral(" 1; 2 "),
+                               QStringLiteral("@Rect(1 2 3 4)"), QStringLiteral("@@x"),
+                               QStringLiteral("@1;2"),
+                               // A byte order mark where QSettings' reading
+                               // would drop it: first, or after escapes only.
+                               QChar(0xFEFF) + QStringLiteral("1;2"),
+                               QChar(0xFEFF) + QString(QChar(0xFEFF)) + QStringLiteral("a"),
+                               QString(QChar(0)) + QChar(0xFEFF) + QStringLiteral("[x.=1\n"),
+                               QStringLiteral("\n") + QChar(0xFEFF) + QStringLiteral("F"),
+                               QStringLiteral("a") + QChar(0xFEFF), QStringLiteral(" 1"),
+                               QString(10 << 20, QLatin1Char('7')) + QStringLiteral(";8"),
+                               QString(10 << 20, QLatin1Char('7')) + QStringLiteral(";\\\";")};
+    for (int i = 0; i < 300; ++i) {
+        lists.push_back(AwkwardText(random, i % 40));
+    }
+    for (const QString& list : lists) {
+        SCOPED_TRACE(list.left(60).toStdString());
+        SettingsFolder app;
+        SettingsStore store;
+        store.writeList(list.toStdString());
+        EXPECT_TRUE(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString() == list);
+        // Over a line that is there already, as at every close after the first.
+        store.writeList("1");
+        store.writeList(list.toStdString());
+        EXPECT_TRUE(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString() == list);
+
+        SettingsFolder other;
+        other.store({{"Zip Codes", list}});
+        SettingsStore reader;
+        std::string_view back;
+        reader.readList(back);
+        // As QSettings itself reads its file back: a mark its own writing
+        // left first in a value is gone from it. Decoded keeping a mark in
+        // front, which fromUtf8 would drop.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        EXPECT_TRUE(QString(utf8(QByteArrayView(back))) ==
+                    other.storedOnDisk(QStringLiteral("Zip Codes")).toString());
+    }
+}
+
+}  // namespace
+}  // namespace quillora
