@@ -16,6 +16,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchFolder.h"
+#include "input/NumberListModel.h"
 #include "store/IniLines.h"
 #include "store/IniValues.h"
 #include "store/SettingsFile.h"
