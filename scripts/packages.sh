@@ -1,6 +1,7 @@
 # Package sets, sourced by run.sh and test.sh.
 # What building Quillora needs.
-BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev fonts-liberation)
+BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev fonts-liberation
+                libgmp-dev)
 # What running it needs on top: the spreadsheet export drives LibreOffice Calc
 # through a plugin that is built only where libreoffice-dev (UNO headers and
 # cppumaker) is present, so a fresh ./run.sh needs both for the button to work.

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <gmpxx.h>
+
+#include "calc/ExactNumber.h"
+
+// The exact sum and difference of a fold (part of ExactFold, not used on its own).
+namespace quillora::detail {
+
+__extension__ typedef __int128 ExactPending;
+
+// seed + x + y + ... (or seed - x - y - ...). Word entries go into a 128-bit
+// pending total and reach the big part only when that would overflow, which
+// takes 2^63 entries; the big part is a whole number until a fraction comes.
+class RunningSum {
+  public:
+    void reset(const ExactNumber& seed);
+    void add(const ExactNumber& x) {
+        if (x.isWord() && !over_ && !nearBound_) {
+            const auto magnitude = static_cast<ExactPending>(x.magnitude());
+            addWord(x.negative() != subtracts_ ? -magnitude : magnitude);
+        } else {
+            addSlowly(x);
+        }
+    }
+    ExactNumber value() const;
+
+    explicit RunningSum(bool subtracts) : subtracts_(subtracts) {}
+
+  private:
+    void addWord(ExactPending v) {
+        ExactPending next;
+        if (__builtin_add_overflow(pending_, v, &next)) {
+            flush();
+            next = v;
+        }
+        pending_ = next;
+    }
+    void addSlowly(const ExactNumber& x);
+    // pending_ into the big part, which is then checked against the bound.
+    void flush();
+    void checkBound();
+
+    bool subtracts_;
+    bool over_ = false;
+    // The big part is so close to the bound that a pending total could take it
+    // past unseen: every entry is then added and checked on its own.
+    bool nearBound_ = false;
+    bool hasFraction_ = false;
+    ExactPending pending_ = 0;
+    mpz_class whole_;
+    mpq_class fraction_;
+    mpz_class scratch_;
+};
+
+// A 128-bit value into z.
+void SetPending(mpz_t z, ExactPending v);
+
+}  // namespace quillora::detail
