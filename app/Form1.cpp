@@ -55,6 +55,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
         ownDialogs_->setParentWindow(this);
     }
     Form_Load();
+    // Beside start-up proper: the exact results window's own keys.
+    exact_->restore();
 }
 
 Form1::~Form1() = default;

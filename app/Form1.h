@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "app/ErrorReportBox.h"
+#include "app/ExactResultsWindow.h"
 #include "app/QtDialogs.h"
 #include "app/QtPorts.h"
 #include "app/SkinFramework.h"
@@ -28,6 +29,7 @@
 #include "store/SettingsKeys.h"
 #include "store/SettingsStore.h"
 
+class QAction;
 class QGroupBox;
 class QUrl;
 class QProgressBar;
@@ -67,6 +69,8 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void setPointer(Pointer pointer) override;
 
     NumberListModel& numbers() { return *numbers_; }
+    // "Exact Results" (Ctrl+E, or the results table's context menu).
+    ExactResultsWindow& exactResults() { return *exact_; }
     ResultsTableModel& results() { return *results_; }
     const QCursor& handCursor() const { return handCursor_; }
     const BusyState& busy() const { return busy_; }
@@ -122,6 +126,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -132,6 +137,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void buildButtons();
     void buildBaseFrame();
     void chainTabOrder();
+    void buildExactResults();
     void connectHandlers();
     void watchPointer();
 
@@ -180,6 +186,8 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     ResultsTableModel* results_ = nullptr;
     QTreeView* listView1_ = nullptr;
     QTreeView* listView2_ = nullptr;
+    ExactResultsWindow* exact_ = nullptr;
+    bool shown_ = false;
     std::array<QPushButton*, 14> pushButtons_{};  // PushButton1 to PushButton13; [0] unused
     QGroupBox* frame1_ = nullptr;
     std::array<QRadioButton*, 4> options_{};  // Option1 to Option4

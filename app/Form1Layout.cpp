@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QFont>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -107,6 +108,7 @@ void Form1::buildLayout() {
     progress_ = std::make_unique<ProgressBarPort>(progressBar1_);
 
     chainTabOrder();
+    buildExactResults();
     connectHandlers();
     watchPointer();
 }
@@ -188,6 +190,19 @@ void Form1::chainTabOrder() {
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         QWidget::setTabOrder(order.at(i), order.at(i + 1));
     }
+}
+
+void Form1::buildExactResults() {
+    exact_ = new ExactResultsWindow(
+        {[this] { return windowPorts(); }, *clipboard_, *spreadsheets_, settings_}, this);
+    auto* show = new QAction(QStringLiteral("Exact Results…"), this);
+    show->setObjectName(QStringLiteral("ExactResultsAction"));
+    show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    show->setShortcutContext(Qt::WindowShortcut);
+    connect(show, &QAction::triggered, exact_, &ExactResultsWindow::open);
+    addAction(show);
+    listView2_->addAction(show);
+    listView2_->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 }  // namespace quillora

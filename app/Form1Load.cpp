@@ -91,6 +91,15 @@ void Form1::Form_Unload() {
     endProgram_();
 }
 
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown_) {
+        // The exact results window comes back once this one is up, over it.
+        shown_ = true;
+        exact_->reopen();
+    }
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
     // The close is never refused; a second close request finds the list stored already.
     event->accept();
@@ -99,6 +108,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     }
     unloaded_ = true;
     Form_QueryUnload();
+    exact_->remember();
     Form_Unload();
 }
 

@@ -45,7 +45,7 @@ int ResultsTableModel::addRow(Base base) {
 int ResultsTableModel::addRow(const QString& base) {
     const int index = count();
     beginInsertRows({}, index, index);
-    rows_.push_back(ResultRow{base, {}, false, BaseNamed(base)});
+    rows_.push_back(ResultRow{base, {}, false, BaseNamed(base), {}});
     endInsertRows();
     return index;
 }
@@ -55,6 +55,15 @@ void ResultsTableModel::setCell(int rowIndex, int column, const QString& text) {
         text;
     const QModelIndex changed = index(rowIndex, column);
     emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
+void ResultsTableModel::setCell(int rowIndex, int column, const QString& text,
+                                const QString& toolTip) {
+    rows_.at(static_cast<std::size_t>(rowIndex)).toolTips.at(static_cast<std::size_t>(column - 1)) =
+        toolTip;
+    setCell(rowIndex, column, text);
+    const QModelIndex changed = index(rowIndex, column);
+    emit dataChanged(changed, changed, {Qt::ToolTipRole});
 }
 
 void ResultsTableModel::setChecked(int rowIndex, bool checked) {
@@ -108,6 +117,13 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::CheckStateRole && index.column() == 0) {
         return row(index.row()).checked ? Qt::Checked : Qt::Unchecked;
+    }
+    if (role == Qt::ToolTipRole && index.column() > 0) {
+        const QString& tip =
+            row(index.row()).toolTips.at(static_cast<std::size_t>(index.column() - 1));
+        if (!tip.isEmpty()) {
+            return tip;
+        }
     }
     return {};
 }

@@ -20,6 +20,9 @@ struct ResultRow {
     bool checked = false;
     // The base the results are written in; nothing for a row whose name is no base's.
     std::optional<Base> writtenIn;
+    // A cell's own tool tip; the run's table leaves them empty, so its view's
+    // hint shows instead.
+    std::array<QString, 4> toolTips;
 };
 
 // The results table (ListView2): five columns, a check box in the first.
@@ -50,6 +53,8 @@ class ResultsTableModel : public QAbstractTableModel {
     int addRow(const QString& base);
     // column runs from 1 to 4, the results' own columns.
     void setCell(int rowIndex, int column, const QString& text);
+    // As setCell, with the cell's own tool tip.
+    void setCell(int rowIndex, int column, const QString& text, const QString& toolTip);
     void setChecked(int rowIndex, bool checked);
     void removeRowAt(int rowIndex);
     void clear();
