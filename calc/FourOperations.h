@@ -55,8 +55,17 @@ inline void SubtractFrom(double& difference, double x) {
 inline void MultiplyInto(double& product, double x) {
     detail::Store(product, x, product, x * product);
 }
+[[noreturn]] void ThrowDivisionByZero();
+
 // quotient = quotient / x
-void DivideInto(double& quotient, double x);
+inline void DivideInto(double& quotient, double x) {
+    if (x == 0) {
+        // Never reached through the run, which tests the divisor first; kept so
+        // the fold on its own cannot make an infinity out of a zero divisor.
+        ThrowDivisionByZero();
+    }
+    detail::Store(quotient, quotient, x, quotient / x);
+}
 
 // Whether x divides the quotient: every nonzero value does, so negative
 // divisors count; only a zero leaves the quotient as it is.
