@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -111,7 +112,9 @@ class CalcCommand {
         ListStream stream(options_.base);
         bool read = true;
         try {
-            stream.read(fd, [&](std::string_view entry) { accept(entry, file, stream.line()); });
+            stream.read(fd, [&](std::string_view entry, std::optional<double> value) {
+                accept(entry, value, file, stream.line());
+            });
         } catch (const std::system_error& failure) {
             read = cannotRead(file, failure.code().message());
         }
@@ -134,20 +137,31 @@ class CalcCommand {
 
     // The first entry waits for a second, as the window's run starts only
     // with two: a list of one reports nothing but that.
-    void accept(std::string_view entry, const QString& file, unsigned long long line) {
+    // value: the entry already read, for most entries of a power-of-two base.
+    void accept(std::string_view entry, std::optional<double> value, const QString& file,
+                unsigned long long line) {
         ++entries_;
         if (entries_ == 1) {
             first_.assign(entry);
+            firstValue_ = value;
             firstFile_ = file;
             firstLine_ = line;
             return;
         }
         if (entries_ == 2) {
             report_.at(&firstFile_, firstLine_);
-            fold_.seed([&] { return std::string_view(first_); });
+            if (firstValue_) {
+                fold_.seedRead(first_, *firstValue_);
+            } else {
+                fold_.seed([&] { return std::string_view(first_); });
+            }
         }
         report_.at(&file, line);
-        fold_.fold([&] { return entry; });
+        if (value) {
+            fold_.foldRead(entry, *value);
+        } else {
+            fold_.fold([&] { return entry; });
+        }
     }
 
     void tellSkipped() {
@@ -170,6 +184,7 @@ class CalcCommand {
     unsigned long long skipped_ = 0;
     std::string firstSkipped_;
     std::string first_;
+    std::optional<double> firstValue_;
     QString firstFile_;
     unsigned long long firstLine_ = 0;
 };

@@ -31,12 +31,18 @@ namespace detail {
 // that already overflowed does not report again for every later entry.
 [[noreturn]] void ThrowFreshNonFinite(double a, double b, double result);
 
+// Whether a result of operands a and b is an infinity or not-a-number value
+// that neither operand already was: the one result a fold step fails on.
+inline bool FreshNonFinite(double a, double b, double result) {
+    return !std::isfinite(result) && (std::isinf(result) ? std::isfinite(a) && std::isfinite(b)
+                                                         : !std::isnan(a) && !std::isnan(b));
+}
+
 // Inline, as a run makes four of these per entry; only a fresh infinity or
 // not-a-number value leaves the quick path.
 inline void Store(double& target, double a, double b, double result) {
     target = result;
-    if (!std::isfinite(result) && (std::isinf(result) ? std::isfinite(a) && std::isfinite(b)
-                                                      : !std::isnan(a) && !std::isnan(b))) {
+    if (FreshNonFinite(a, b, result)) {
         ThrowFreshNonFinite(a, b, result);
     }
 }

@@ -71,6 +71,17 @@ void ListFold::seedWith(const WorkingValue& first, Base base) {
     steps_(label + 6, [&] { acc_.quotient = first.value(); });
 }
 
+void ListFold::foldInSteps(const WorkingValue& x) {
+    steps_(188, [&] { AddTo(acc_.sum, x.value()); });
+    steps_(190, [&] { SubtractFrom(acc_.difference, x.value()); });
+    steps_(192, [&] { MultiplyInto(acc_.product, x.value()); });
+    bool divides = true;  // a failed divisor test counts as passed
+    steps_(194, [&] { divides = DividesQuotient(x.value()); });
+    if (divides) {
+        steps_(196, [&] { DivideInto(acc_.quotient, x.value()); });
+    }
+}
+
 ResultTexts ListFold::texts() {
     const std::array<double, 4> values{acc_.sum, acc_.difference, acc_.product, acc_.quotient};
     ResultTexts texts;

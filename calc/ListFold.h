@@ -85,7 +85,24 @@ class ListFold {
             }
         });
         if (x.present()) {
-            foldValue(x);
+            foldWorking(x);
+        }
+    }
+
+    // For a fold of one fixed base: seed and fold with an entry already read
+    // in that base, which cannot fail; text is handed only to a further fold.
+    void seedRead(std::string_view text, double value) {
+        if (extra_ != nullptr) {
+            extra_->seed(text, *fixed_);
+        }
+        seedWith(WorkingValue::Capture([&] { return value; }), *fixed_);
+    }
+    void foldRead(std::string_view text, double value) {
+        if (extra_ != nullptr) {
+            extra_->fold(text, *fixed_);
+        }
+        if (!foldQuickly(value)) {
+            foldInSteps(WorkingValue::Capture([&] { return value; }));
         }
     }
 
@@ -109,17 +126,35 @@ class ListFold {
     std::optional<Base> testFlags(Phase phase);
     void seedWith(const WorkingValue& first, Base base);
 
-    // Inline: a list of millions of entries comes through here.
-    void foldValue(const WorkingValue& x) {
-        steps_(188, [&] { AddTo(acc_.sum, x.value()); });
-        steps_(190, [&] { SubtractFrom(acc_.difference, x.value()); });
-        steps_(192, [&] { MultiplyInto(acc_.product, x.value()); });
-        bool divides = true;  // a failed divisor test counts as passed
-        steps_(194, [&] { divides = DividesQuotient(x.value()); });
-        if (divides) {
-            steps_(196, [&] { DivideInto(acc_.quotient, x.value()); });
+    void foldWorking(const WorkingValue& x) {
+        if (x.failed() || !foldQuickly(x.value())) {
+            foldInSteps(x);
         }
     }
+
+    // The four steps at once, for a list of millions of entries: when no
+    // result is a fresh infinity or not-a-number value no step can fail, and
+    // the steps would store just these values. Otherwise nothing is stored,
+    // and the steps do it again, each reporting its own failure.
+    bool foldQuickly(double x) {
+        using detail::FreshNonFinite;
+        const Accumulators& a = acc_;
+        const double sum = x + a.sum;
+        const double difference = a.difference - x;
+        const double product = x * a.product;
+        const bool divides = DividesQuotient(x);
+        const double quotient = divides ? a.quotient / x : a.quotient;
+        if (FreshNonFinite(x, a.sum, sum) || FreshNonFinite(a.difference, x, difference) ||
+            FreshNonFinite(x, a.product, product) ||
+            (divides && FreshNonFinite(a.quotient, x, quotient))) {
+            return false;
+        }
+        acc_ = {sum, difference, product, quotient};
+        return true;
+    }
+
+    // Labels 188 to 196, one step each.
+    void foldInSteps(const WorkingValue& x);
 
     const BaseFlags* flags_ = nullptr;
     std::optional<Base> fixed_;

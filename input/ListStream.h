@@ -4,11 +4,13 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "core/Base.h"
 #include "core/ByteScan.h"
 #include "engine/EntryValidation.h"
+#include "engine/PowerOfTwoReading.h"
 #include "input/ListFileSplitter.h"
 #include "input/NumberListEditing.h"
 
@@ -31,9 +33,13 @@ struct StreamTally {
 };
 
 // Reads one input through its file descriptor until its end. Lines are cut
-// and tested exactly as a list file's are (ListFileSplitter, IsAcceptedEntry);
-// hexadecimal entries are upper-cased, as the list would store them, into a
-// buffer of the stream's own. The view handed to accept lives until it returns.
+// and tested exactly as a list file's are (ListFileSplitter, IsAcceptedEntry).
+// accept(entry, value) gets each accepted entry, hexadecimal ones upper-cased
+// as the list would store them, in a buffer of the stream's own; the view
+// lives until accept returns. The usual entry of a power-of-two base, plain
+// digits that fit a machine word, is tested and read in one pass: it comes
+// with its value (as ReadPowerOfTwoDigits reads it) and as it stands in the
+// input, letters in either case. Every other entry comes without a value.
 class ListStream {
   public:
     explicit ListStream(Base base)
@@ -44,20 +50,25 @@ class ListStream {
     template <class Accept>
     void read(int fd, Accept&& accept) {
         const auto take = [&](std::string_view candidate) {
+            if (double value = 0; ReadPlainPowerOfTwoWord(candidate, radix_, value)) {
+                ++tally_.accepted;
+                accept(candidate, std::optional<double>(value));
+                return;
+            }
             if (!IsAcceptedEntry(candidate, radix_)) {
                 skip();
                 return;
             }
             ++tally_.accepted;
             if (radix_ != 16) {
-                accept(candidate);
+                accept(candidate, std::optional<double>());
                 return;
             }
             // The list stores hexadecimal entries upper-cased; the fold reads them so.
             char* const upper = upper_.data();
             std::memcpy(upper, candidate.data(), candidate.size());
             bytescan::UpperCaseAscii(upper, candidate.size());
-            accept(std::string_view(upper, candidate.size()));
+            accept(std::string_view(upper, candidate.size()), std::optional<double>());
         };
         const auto drop = [&] { skip(); };
         for (;;) {

@@ -505,6 +505,7 @@ TEST_F(Cli, NeedsNoDisplayAndLeavesSettingsAndLockAlone) {
 struct Streamed {
     std::vector<std::string> entries;
     std::vector<unsigned long long> lines;
+    std::vector<std::optional<double>> values;
     StreamTally tally;
 };
 
@@ -518,8 +519,9 @@ Streamed Stream(const QByteArray& bytes, Base base) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     ListStream stream(base);
     Streamed streamed;
-    stream.read(fd, [&](std::string_view entry) {
+    stream.read(fd, [&](std::string_view entry, std::optional<double> value) {
         streamed.entries.emplace_back(entry);
+        streamed.values.push_back(value);
         streamed.lines.push_back(stream.line());
     });
     ::close(fd);
@@ -528,8 +530,10 @@ Streamed Stream(const QByteArray& bytes, Base base) {
 }
 
 TEST(ListStream, EntriesTheirLinesAndSkippedLinesAcrossBlocks) {
+    // Plain digits come read, as they stand; the rest upper-cased, to be read.
     const Streamed hex = Stream("ff\r\n\r\n1g\r\nAb \r\r7", Base::Hexadecimal);
-    EXPECT_EQ(hex.entries, std::vector<std::string>({"FF", "AB ", "7"}));
+    EXPECT_EQ(hex.entries, std::vector<std::string>({"ff", "AB ", "7"}));
+    EXPECT_EQ(hex.values, std::vector<std::optional<double>>({255.0, std::nullopt, 7.0}));
     EXPECT_EQ(hex.lines, std::vector<unsigned long long>({1, 4, 6}));
     EXPECT_EQ(hex.tally.accepted, 3U);
     EXPECT_EQ(hex.tally.skipped, 1U);
