@@ -86,7 +86,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Adds, subtracts, multiplies and divides a list of numbers written in "
                        "decimal, hexadecimal, octal or binary."));
-    // Long options only: the manual page documents exactly these two.
+    // Long options only, but for --calc's -b.
     const QCommandLineOption help(QStringLiteral("help"),
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"),
@@ -95,26 +95,43 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addOption(version);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
-        QStringLiteral("Number list files to load after the stored list, one number a line."),
+        QStringLiteral("Number list files, one number a line: loaded after the stored list, "
+                       "or with --calc folded in the order given."),
         QStringLiteral("[FILE...]"));
+    const CalcOptionSet calc;
+    calc.addTo(parser);
 
     CommandLine command;
-    if (!parser.parse(arguments)) {
-        command.standardError = kProgram + QStringLiteral(": ") + parser.errorText() +
+    // The window's start ends with status 1 on a wrong option, as it always
+    // has; --calc, for scripts, tells usage errors by status 2.
+    const auto usageError = [&](const QString& error, bool forCalc) {
+        command.standardError = kProgram + QStringLiteral(": ") + error +
                                 QStringLiteral("\nTry 'quillora --help' for more information.\n");
-        command.exitStatus = 1;
+        command.exitStatus = forCalc ? 2 : 1;
         return command;
+    };
+    if (!parser.parse(arguments)) {
+        return usageError(parser.errorText(), arguments.contains(QStringLiteral("--calc")));
     }
     if (parser.isSet(help)) {
         // The parser names the program by its path; the page names it by its name.
         command.standardOutput = parser.helpText().replace(
             QRegularExpression(QStringLiteral("^Usage: \\S+")), QStringLiteral("Usage: quillora"));
+        command.standardOutput += CalcHelpExamples();
         command.exitStatus = 0;
         return command;
     }
     if (parser.isSet(version)) {
         command.standardOutput = VersionText();
         command.exitStatus = 0;
+        return command;
+    }
+    if (calc.calcAsked(parser)) {
+        CalcOptionSet::Read read = calc.read(parser);
+        if (!read.options) {
+            return usageError(read.error, true);
+        }
+        command.calc = std::move(read.options);
         return command;
     }
     command.files = parser.positionalArguments();

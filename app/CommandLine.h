@@ -5,8 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/CalcOptions.h"
+
 // What the program is asked on its command line, read before any window or
-// display exists: quillora [--help] [--version] [FILE...]
+// display exists: quillora [--help] [--version] [FILE...], or
+// quillora --calc [options] [FILE...] for the results without a window.
 namespace quillora {
 
 struct CommandLine {
@@ -14,6 +17,7 @@ struct CommandLine {
     std::optional<int> exitStatus;  // set: end at once with this status, no window
     QString standardOutput;         // what to print before that end
     QString standardError;
+    std::optional<CalcOptions> calc;  // set: fold the files without a window
 };
 
 CommandLine ParseCommandLine(const QStringList& arguments);

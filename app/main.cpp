@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "app/CalcCommand.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/QtDialogs.h"
@@ -21,13 +22,18 @@ QStringList Arguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Read before the QApplication: --help and --version need no display, and
-    // Qt aborts when it finds none.
+    // Read before the QApplication: --help, --version and --calc need no
+    // display, and Qt aborts when it finds none.
     const quillora::CommandLine command = quillora::ParseCommandLine(Arguments(argc, argv));
     std::fputs(command.standardOutput.toLocal8Bit().constData(), stdout);
     std::fputs(command.standardError.toLocal8Bit().constData(), stderr);
     if (command.exitStatus) {
         return *command.exitStatus;
+    }
+    // Before anything of Qt's application starts: no display, no settings
+    // file, no single-instance lock.
+    if (command.calc) {
+        return quillora::RunCalcCommand(*command.calc, stdout, stderr);
     }
     if (const auto problem = quillora::DisplayProblem()) {
         std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());

@@ -1,72 +1,39 @@
 #include "calc/CalculationRun.h"
 
-#include <array>
-#include <optional>
-#include <string>
-#include <string_view>
-
 #include "calc/EntryReading.h"
-#include "calc/FourOperations.h"
-#include "calc/ResultText.h"
+#include "calc/ListFold.h"
 #include "core/YieldPacer.h"
-#include "engine/NumberSystem.h"
-#include "engine/NumberText.h"
-#include "engine/PowerOfTwoReading.h"
 
 namespace quillora {
 
 namespace {
 
-// Step labels of each base's block: the flag test and the first seed of the
-// seeding, the flag test and the working text of the loop.
-struct BlockLabels {
-    int seedTest;
-    int firstSeed;
-    int loopTest;
-    int working;
-};
-
-constexpr BlockLabels LabelsOf(Base base) {
+// Step labels of adding each results row.
+constexpr int RowLabel(Base base) {
     switch (base) {
         case Base::Decimal:
-            return {106, 108, 160, 162};
+            return 206;
         case Base::Hexadecimal:
-            return {116, 122, 164, 170};
+            return 218;
         case Base::Octal:
-            return {130, 136, 172, 178};
+            return 230;
         case Base::Binary:
-            return {144, 150, 180, 186};
+            return 242;
     }
-    return {106, 108, 160, 162};
+    return 206;
 }
 
-// Step labels of each results row: adding the row, then its four cells.
-struct RowLabels {
-    int row;
-    int firstCell;
-};
-
-constexpr RowLabels RowLabelsOf(Base base) {
-    switch (base) {
-        case Base::Decimal:
-            return {206, 208};
-        case Base::Hexadecimal:
-            return {218, 220};
-        case Base::Octal:
-            return {230, 232};
-        case Base::Binary:
-            return {242, 244};
-    }
-    return {206, 208};
-}
-
+// The window's run around the fold: the list looked up entry by entry, the
+// busy guard, the yields and the progress bar, the results table and the
+// messages.
 class Run {
   public:
     Run(const CalculationContext& context, BusyGuard& busy, std::chrono::nanoseconds yieldInterval)
         : c_(context),
           busy_(busy),
           steps_(context.window.report, LocationName("Form1", "PushButton3_Click")),
-          pacer_(std::chrono::duration_cast<YieldPacer::Clock::duration>(yieldInterval)) {}
+          pacer_(std::chrono::duration_cast<YieldPacer::Clock::duration>(yieldInterval)),
+          fold_(context.flags, steps_) {}
 
     void execute() {
         // A failed count check skips its jump, as the step's own action.
@@ -80,39 +47,12 @@ class Run {
         }
         steps_(102, [&] { c_.results.clear(); });
         steps_(104, [&] { busy_.showHourglass(); });
-        seed();
+        fold_.seed([&] { return RequireEntry(c_.list, 1); });
         fold();
         output();
     }
 
   private:
-    // The base of the first flag that is on. A failed flag test counts as
-    // passed, so its block runs.
-    std::optional<Base> chosenBase(int BlockLabels::*test) {
-        for (Base base : kAllBases) {
-            bool on = true;
-            steps_(LabelsOf(base).*test, [&] { on = c_.flags.flag(base); });
-            if (on) {
-                return base;
-            }
-        }
-        return std::nullopt;
-    }
-
-    void seed() {
-        const std::optional<Base> base = chosenBase(&BlockLabels::seedTest);
-        if (!base) {
-            return;  // nothing to read the list in: the accumulators stay 0
-        }
-        const WorkingValue first =
-            WorkingValue::Capture([&] { return ReadEntry(RequireEntry(c_.list, 1), *base); });
-        const int label = LabelsOf(*base).firstSeed;
-        steps_(label, [&] { acc_.sum = first.value(); });
-        steps_(label + 2, [&] { acc_.difference = first.value(); });
-        steps_(label + 4, [&] { acc_.product = first.value(); });
-        steps_(label + 6, [&] { acc_.quotient = first.value(); });
-    }
-
     void fold() {
         // The bound is read once; the list may still shrink or grow while the
         // run yields, so each entry is looked up afresh.
@@ -122,7 +62,7 @@ class Run {
             if (i > c_.list.count()) {
                 break;  // entries were taken away during a yield: there is no entry i any more
             }
-            foldEntry(i);
+            fold_.fold([&] { return RequireEntry(c_.list, i); });
             if (i == n || pacer_.due()) {
                 yieldAfter(i);
             }
@@ -131,27 +71,6 @@ class Run {
             // The list changed under the run, or the loop never ran: the bar
             // still shows a finished loop before it is reset.
             setProgress(100.0);
-        }
-    }
-
-    void foldEntry(long long i) {
-        const std::optional<Base> base = chosenBase(&BlockLabels::loopTest);
-        if (!base) {
-            return;  // no base to read the entry in: it is left out of all four results
-        }
-        WorkingValue x;
-        steps_(LabelsOf(*base).working,
-               [&] { x = ReadWorkingValue(RequireEntry(c_.list, i), *base); });
-        if (!x.present()) {
-            return;  // its conversion failed and was reported: left out of all four results
-        }
-        steps_(188, [&] { AddTo(acc_.sum, x.value()); });
-        steps_(190, [&] { SubtractFrom(acc_.difference, x.value()); });
-        steps_(192, [&] { MultiplyInto(acc_.product, x.value()); });
-        bool divides = true;  // a failed divisor test counts as passed
-        steps_(194, [&] { divides = DividesQuotient(x.value()); });
-        if (divides) {
-            steps_(196, [&] { DivideInto(acc_.quotient, x.value()); });
         }
     }
 
@@ -169,21 +88,12 @@ class Run {
     }
 
     void output() {
-        const std::array<double, 4> values{acc_.sum, acc_.difference, acc_.product, acc_.quotient};
-        std::array<std::array<QString, 4>, kAllBases.size()> texts;
-        for (Base base : kAllBases) {
-            const int firstCell = RowLabelsOf(base).firstCell;
-            auto& row = texts.at(static_cast<std::size_t>(base));
-            for (std::size_t k = 0; k < values.size(); ++k) {
-                steps_(firstCell + 2 * static_cast<int>(k),
-                       [&] { row.at(k) = ResultText(values.at(k), base); });
-            }
-        }
+        const ResultTexts texts = fold_.texts();
         // The rows go in together, without a yield between them, so the table
         // holds this run's four rows whatever happened to it meanwhile.
         steps_(206, [&] { c_.results.clear(); });
         for (Base base : kAllBases) {
-            steps_(RowLabelsOf(base).row, [&] {
+            steps_(RowLabel(base), [&] {
                 const int row = c_.results.addRow(base);
                 const auto& cells = texts.at(static_cast<std::size_t>(base));
                 for (std::size_t k = 0; k < cells.size(); ++k) {
@@ -201,7 +111,7 @@ class Run {
     BusyGuard& busy_;
     Steps steps_;
     YieldPacer pacer_;
-    Accumulators acc_;
+    ListFold fold_;
     double lastProgress_ = -1;
 };
 

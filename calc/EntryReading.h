@@ -35,6 +35,7 @@ class WorkingValue {
     }
 
     bool present() const { return present_; }
+    bool failed() const { return static_cast<bool>(failure_); }
     // The value read, or the failure of reading it thrown again.
     double value() const {
         if (failure_) {

@@ -17,13 +17,8 @@ void ThrowFreshNonFinite(double, double, double result) {
 
 }  // namespace detail
 
-void DivideInto(double& quotient, double x) {
-    if (x == 0) {
-        // Never reached through the run, which tests the divisor first; kept so
-        // the fold on its own cannot make an infinity out of a zero divisor.
-        throw DivisionByZeroError();
-    }
-    detail::Store(quotient, quotient, x, quotient / x);
+void ThrowDivisionByZero() {
+    throw DivisionByZeroError();
 }
 
 }  // namespace quillora

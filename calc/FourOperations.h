@@ -31,12 +31,18 @@ namespace detail {
 // that already overflowed does not report again for every later entry.
 [[noreturn]] void ThrowFreshNonFinite(double a, double b, double result);
 
+// Whether a result of operands a and b is an infinity or not-a-number value
+// that neither operand already was: the one result a fold step fails on.
+inline bool FreshNonFinite(double a, double b, double result) {
+    return !std::isfinite(result) && (std::isinf(result) ? std::isfinite(a) && std::isfinite(b)
+                                                         : !std::isnan(a) && !std::isnan(b));
+}
+
 // Inline, as a run makes four of these per entry; only a fresh infinity or
 // not-a-number value leaves the quick path.
 inline void Store(double& target, double a, double b, double result) {
     target = result;
-    if (!std::isfinite(result) && (std::isinf(result) ? std::isfinite(a) && std::isfinite(b)
-                                                      : !std::isnan(a) && !std::isnan(b))) {
+    if (FreshNonFinite(a, b, result)) {
         ThrowFreshNonFinite(a, b, result);
     }
 }
@@ -55,8 +61,17 @@ inline void SubtractFrom(double& difference, double x) {
 inline void MultiplyInto(double& product, double x) {
     detail::Store(product, x, product, x * product);
 }
+[[noreturn]] void ThrowDivisionByZero();
+
 // quotient = quotient / x
-void DivideInto(double& quotient, double x);
+inline void DivideInto(double& quotient, double x) {
+    if (x == 0) {
+        // Never reached through the run, which tests the divisor first; kept so
+        // the fold on its own cannot make an infinity out of a zero divisor.
+        ThrowDivisionByZero();
+    }
+    detail::Store(quotient, quotient, x, quotient / x);
+}
 
 // Whether x divides the quotient: every nonzero value does, so negative
 // divisors count; only a zero leaves the quotient as it is.

@@ -96,6 +96,17 @@ double Round(std::uint64_t top, long long scale, bool sticky) {
 
 }  // namespace
 
+bool ReadPlainPowerOfTwoWord(std::string_view text, unsigned radix, double& value) {
+    if (radix != 2 && radix != 8 && radix != 16)
+        return false;
+    const unsigned bits = static_cast<unsigned>(std::countr_zero(radix));
+    std::uint64_t word = 0;
+    if (text.empty() || text.size() * bits > 64 || !ReadPlainWord(text, bits, word))
+        return false;
+    value = WordToDouble(word);
+    return true;
+}
+
 bool ReadPowerOfTwoDigits(std::string_view text, unsigned radix, double& value) {
     if (radix != 2 && radix != 8 && radix != 16)
         return false;

@@ -33,21 +33,22 @@ std::vector<int> ColumnWidths(const ResultsTableModel& table, EventPump& pump, S
     return widths;
 }
 
+void AppendPaddedCell(QString& line, const QString& cell, int width) {
+    line += cell;
+    if (width > cell.size()) {
+        line += QString(width - Length(cell), QLatin1Char(' '));
+    }
+    line += QLatin1Char('\t');
+}
+
 void AppendPaddedCells(QString& line, const std::vector<int>& widths,
                        const std::function<QString(int column)>& cellText, EventPump& pump,
                        Steps& step, CellSteps labels) {
     const int columns = static_cast<int>(widths.size());
     for (int c = 0; c < columns; ++c) {
         step(labels.yield, [&] { pump.processEvents(); });
-        step(labels.cell, [&] {
-            const QString cell = cellText(c);
-            const int width = widths.at(static_cast<std::size_t>(c));
-            line += cell;
-            if (width > cell.size()) {
-                line += QString(width - Length(cell), QLatin1Char(' '));
-            }
-            line += QLatin1Char('\t');
-        });
+        step(labels.cell,
+             [&] { AppendPaddedCell(line, cellText(c), widths.at(static_cast<std::size_t>(c))); });
     }
 }
 

@@ -27,6 +27,9 @@ struct WidthSteps {
 std::vector<int> ColumnWidths(const ResultsTableModel& table, EventPump& pump, Steps& step,
                               WidthSteps labels);
 
+// The layout of one cell: its text, spaces up to the column's width, a TAB.
+void AppendPaddedCell(QString& line, const QString& cell, int width);
+
 // The step labels of writing one line: the events turn before each cell, and
 // the cell's text with its padding and TAB.
 struct CellSteps {

@@ -28,6 +28,12 @@ class ListFileSplitter {
   public:
     template <class Take>
     void feed(std::string_view block, Take&& take) {
+        feed(block, take, [] {});
+    }
+
+    // The same, telling drop() of every candidate dropped for its length.
+    template <class Take, class Drop>
+    void feed(std::string_view block, Take&& take, Drop&& drop) {
         if (atStart_) {
             block = skipByteOrderMark(block);
             if (block.empty()) {
@@ -40,7 +46,8 @@ class ListFileSplitter {
             if (end == block.size()) {
                 break;
             }
-            deliver(block.substr(begin, end - begin), take);
+            deliver(block.substr(begin, end - begin), take, drop);
+            countLineEnd(block[end], end > begin);
             begin = end + 1;
         }
         keep(block.substr(begin));
@@ -49,16 +56,27 @@ class ListFileSplitter {
     // The last line needs no line end.
     template <class Take>
     void finish(Take&& take) {
-        deliver({}, take);
+        finish(take, [] {});
+    }
+
+    template <class Take, class Drop>
+    void finish(Take&& take, Drop&& drop) {
+        deliver({}, take, drop);
         pendingMark_.clear();
     }
 
+    // The line the candidate being handed on (or dropped) stands on,
+    // counted from 1 as an editor counts them: CR LF, a lone CR and a lone
+    // LF each end one line.
+    unsigned long long line() const { return lineEnds_ + 1; }
+
   private:
-    template <class Take>
-    void deliver(std::string_view tail, Take& take) {
+    template <class Take, class Drop>
+    void deliver(std::string_view tail, Take& take, Drop& drop) {
         if (overlong_ || carry_.size() + tail.size() > kLongestEntry) {
             overlong_ = false;
             carry_.clear();
+            drop();
             return;
         }
         if (carry_.empty()) {
@@ -72,8 +90,19 @@ class ListFileSplitter {
         carry_.clear();
     }
 
+    // An LF straight after a CR ends no line of its own.
+    void countLineEnd(char end, bool textBefore) {
+        if (end != '\n' || !afterCR_ || textBefore) {
+            ++lineEnds_;
+        }
+        afterCR_ = end == '\r';
+    }
+
     // The unfinished candidate at the end of a block waits for the next one.
     void keep(std::string_view rest) {
+        if (!rest.empty()) {
+            afterCR_ = false;
+        }
         if (overlong_ || carry_.size() + rest.size() > kLongestEntry) {
             overlong_ = true;
             carry_.clear();
@@ -104,8 +133,10 @@ class ListFileSplitter {
 
     std::string carry_;
     std::string pendingMark_;
+    unsigned long long lineEnds_ = 0;
     bool overlong_ = false;
     bool atStart_ = true;
+    bool afterCR_ = false;
 };
 
 }  // namespace quillora

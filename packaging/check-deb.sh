@@ -67,6 +67,7 @@ multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
 expected=(
     ./usr/bin/quillora
     ./usr/share/applications/com.tolvenrix.Quillora.desktop
+    ./usr/share/bash-completion/completions/quillora
     ./usr/share/doc/quillora/changelog.Debian.gz
     ./usr/share/doc/quillora/copyright
     ./usr/share/icons/hicolor/256x256/apps/quillora.png

@@ -136,6 +136,38 @@ TEST(PackagingFiles, MetainfoScreenshotIsTheReadmeImageAtItsSize) {
     EXPECT_EQ(size, readme.size());
 }
 
+// The shell completion offers what the program takes, after the option as
+// bash splits it: the base names, the formats, the rows after a comma.
+TEST(PackagingFiles, BashCompletionOffersBasesFormatsAndRows) {
+    const QString framework = QStringLiteral("/usr/share/bash-completion/bash_completion");
+    if (!QFileInfo::exists(framework)) {
+        GTEST_SKIP() << "bash-completion is not installed";
+    }
+    // Words as bash hands them to the function: split at blanks and around "=".
+    const QString script =
+        QStringLiteral(R"(source %1; source %2
+complete_line() {
+  COMP_WORDS=(); for word in $1; do
+    if [[ $word == *=* ]]; then COMP_WORDS+=("${word%%=*}" = "${word#*=}")
+    else COMP_WORDS+=("$word"); fi; done
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_LINE="$1"; COMP_POINT=${#1}
+  COMPREPLY=(); _quillora 2>/dev/null; echo "${COMPREPLY[*]}"
+}
+complete_line 'quillora --calc --ba'
+complete_line 'quillora --calc --base=h'
+complete_line 'quillora --calc -b b'
+complete_line 'quillora --calc --format='
+complete_line 'quillora --calc --rows=octal,d'
+complete_line 'quillora --calc --word=1'
+)")
+            .arg(framework, QStringLiteral(QUILLORA_PACKAGING_DIR "/quillora.bash-completion"));
+    QProcess bash;
+    bash.start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+    ASSERT_TRUE(bash.waitForFinished(30000));
+    EXPECT_EQ(bash.readAllStandardOutput(),
+              "--base=\nhexadecimal hex\nbinary bin\ntext tsv json\noctal,decimal\n16 128\n");
+}
+
 class InstalledTree : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -173,6 +205,35 @@ TEST_F(InstalledTree, ProgramFindsItsSkinAndPluginFromBin) {
         const CalcPlugin plugin(CalcPluginSearchPaths(bin));
         EXPECT_TRUE(plugin.loaded()) << plugin.errorString().toStdString();
     }
+}
+
+// The packaged program prints the results without a display, the settings
+// folder untouched, and carries its shell completion.
+TEST_F(InstalledTree, CalcPrintsTheResultsFromStandardInputWithoutADisplay) {
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(usr(QStringLiteral("bin/quillora")),
+                  {QStringLiteral("--calc"), QStringLiteral("--base=hex"),
+                   QStringLiteral("--format=tsv"), QStringLiteral("--rows=decimal,hexadecimal")});
+    ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
+    program.write("FF\r\n5\n3");
+    program.closeWriteChannel();
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(program.readAllStandardOutput(),
+              "Base\tAddition\tSubtraction\tMultiplication\tDivision\n"
+              "Decimal\t263\t247\t3825\t17\n"
+              "Hexadecimal\t107\tF7\tEF1\t11\n");
+    EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("config"))));
+    EXPECT_TRUE(
+        QFileInfo(usr(QStringLiteral("share/bash-completion/completions/quillora"))).isFile());
 }
 
 TEST_F(InstalledTree, DesktopEntryStartsTheProgramWithItsOwnIcon) {

@@ -18,4 +18,6 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev xvfb xauth 
                xdotool xclip
                # the packaging tests: desktop entry and metainfo checks, cpack's file and
                # dpkg-shlibdeps, and lintian on the package
-               desktop-file-utils appstream dpkg-dev file lintian)
+               desktop-file-utils appstream dpkg-dev file lintian
+               # the shell completion's check
+               bash-completion)

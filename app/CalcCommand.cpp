@@ -1,0 +1,202 @@
+#include "app/CalcCommand.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include <QFile>
+
+#include "calc/ListFold.h"
+#include "core/StepReport.h"
+#include "export/ResultsPrinting.h"
+#include "input/ListStream.h"
+
+namespace quillora {
+
+namespace {
+
+const QString kStandardInput = QStringLiteral("-");
+
+// Where an input line stands, as messages name it: "data.txt:17".
+std::string Place(const QString& file, unsigned long long line) {
+    const QString name = file == kStandardInput ? QStringLiteral("stdin") : file;
+    return name.toStdString() + ':' + std::to_string(line);
+}
+
+// Each failed step of the fold as one line on standard error, as the window's
+// error report names it, and the input line it arose at when there is one.
+class StandardErrorReport : public FailureReport {
+  public:
+    explicit StandardErrorReport(std::FILE* err) : err_(err) {}
+
+    void Report(const std::string& description, const std::string&, int label) override {
+        ++failures_;
+        std::string line = "quillora: " + description + " at line " + std::to_string(label);
+        if (file_ != nullptr) {
+            line += " (" + Place(*file_, line_) + ")";
+        }
+        std::fprintf(err_, "%s\n", line.c_str());
+    }
+
+    // The input line the steps from now on read; nothing for none.
+    void at(const QString* file, unsigned long long line) {
+        file_ = file;
+        line_ = line;
+    }
+
+    int failures() const { return failures_; }
+
+  private:
+    std::FILE* err_;
+    const QString* file_ = nullptr;
+    unsigned long long line_ = 0;
+    int failures_ = 0;
+};
+
+class CalcCommand {
+  public:
+    CalcCommand(const CalcOptions& options, std::FILE* out, std::FILE* err)
+        : options_(options),
+          out_(out),
+          err_(err),
+          report_(err),
+          steps_(report_, LocationName("Form1", "PushButton3_Click")),
+          fold_(options.base, steps_) {}
+
+    int run() {
+        const QStringList files =
+            options_.files.isEmpty() ? QStringList{kStandardInput} : options_.files;
+        for (const QString& file : files) {
+            if (!readInput(file)) {
+                return 1;
+            }
+        }
+        report_.at(nullptr, 0);
+        tellSkipped();
+        if (entries_ < 2) {
+            std::fprintf(err_, "quillora: Must have a least 2 numbers.\n");
+            return 1;
+        }
+        const ResultTexts texts = fold_.texts();
+        const PrintedResults results{texts,    options_.rows, options_.base,
+                                     entries_, skipped_,      options_.exact};
+        const QByteArray printed = PrintResults(results, options_.format);
+        if (std::fwrite(printed.constData(), 1, static_cast<std::size_t>(printed.size()), out_) !=
+                static_cast<std::size_t>(printed.size()) ||
+            std::fflush(out_) != 0) {
+            std::fprintf(err_, "quillora: standard output: %s\n", std::strerror(errno));
+            return 1;
+        }
+        if (report_.failures() > 0 || (options_.strict && skipped_ > 0)) {
+            return 1;
+        }
+        return 0;
+    }
+
+  private:
+    // Folds one input; false, with the reason told, when it cannot be read.
+    bool readInput(const QString& file) {
+        const bool standardInput = file == kStandardInput;
+        const int fd = standardInput
+                           ? STDIN_FILENO
+                           : ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            return cannotRead(file, std::strerror(errno));
+        }
+        ListStream stream(options_.base);
+        bool read = true;
+        try {
+            stream.read(fd, [&](std::string_view entry, std::optional<double> value) {
+                accept(entry, value, file, stream.line());
+            });
+        } catch (const std::system_error& failure) {
+            read = cannotRead(file, failure.code().message());
+        }
+        if (!standardInput) {
+            ::close(fd);
+        }
+        const StreamTally& tally = stream.tally();
+        if (tally.skipped > 0 && skipped_ == 0) {
+            firstSkipped_ = Place(file, tally.firstSkippedLine);
+        }
+        skipped_ += tally.skipped;
+        return read;
+    }
+
+    bool cannotRead(const QString& file, const std::string& reason) {
+        const QString name = file == kStandardInput ? QStringLiteral("standard input") : file;
+        std::fprintf(err_, "quillora: %s: %s\n", name.toLocal8Bit().constData(), reason.c_str());
+        return false;
+    }
+
+    // The first entry waits for a second, as the window's run starts only
+    // with two: a list of one reports nothing but that.
+    // value: the entry already read, for most entries of a power-of-two base.
+    void accept(std::string_view entry, std::optional<double> value, const QString& file,
+                unsigned long long line) {
+        ++entries_;
+        if (entries_ == 1) {
+            first_.assign(entry);
+            firstValue_ = value;
+            firstFile_ = file;
+            firstLine_ = line;
+            return;
+        }
+        if (entries_ == 2) {
+            report_.at(&firstFile_, firstLine_);
+            if (firstValue_) {
+                fold_.seedRead(first_, *firstValue_);
+            } else {
+                fold_.seed([&] { return std::string_view(first_); });
+            }
+        }
+        report_.at(&file, line);
+        if (value) {
+            fold_.foldRead(entry, *value);
+        } else {
+            fold_.fold([&] { return entry; });
+        }
+    }
+
+    void tellSkipped() {
+        if (skipped_ == 0) {
+            return;
+        }
+        std::fprintf(err_, "quillora: %llu %s skipped, not %s (first: %s)\n", skipped_,
+                     skipped_ == 1 ? "line" : "lines",
+                     BaseName(options_.base).toLower().toLatin1().constData(),
+                     firstSkipped_.c_str());
+    }
+
+    const CalcOptions& options_;
+    std::FILE* out_;
+    std::FILE* err_;
+    StandardErrorReport report_;
+    Steps steps_;
+    ListFold fold_;
+    unsigned long long entries_ = 0;
+    unsigned long long skipped_ = 0;
+    std::string firstSkipped_;
+    std::string first_;
+    std::optional<double> firstValue_;
+    QString firstFile_;
+    unsigned long long firstLine_ = 0;
+};
+
+}  // namespace
+
+int RunCalcCommand(const CalcOptions& options, std::FILE* out, std::FILE* err) {
+    if (options.exact) {
+        std::fprintf(err, "quillora: --exact is not available in this build\n");
+        return 2;
+    }
+    return CalcCommand(options, out, err).run();
+}
+
+}  // namespace quillora

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "core/Base.h"
+#include "core/ByteScan.h"
+#include "engine/EntryValidation.h"
+#include "engine/PowerOfTwoReading.h"
+#include "input/ListFileSplitter.h"
+#include "input/NumberListEditing.h"
+
+// A number list read as "Load Numbers From File" reads it, but streamed: each
+// accepted entry is handed on as it passes and nothing of the list is kept,
+// so an input of any length (a pipe, a FIFO, a terminal, a file of gigabytes)
+// takes the same small memory.
+namespace quillora {
+
+// The size of one read: large enough that the system calls cost next to
+// nothing beside the lines, small enough to stay in the processor's caches.
+inline constexpr std::size_t kStreamBlock = std::size_t{256} << 10;
+
+// What one input held: the entries accepted, the lines skipped (blank lines
+// are gaps, not skipped lines), and the line of the first skipped one.
+struct StreamTally {
+    unsigned long long accepted = 0;
+    unsigned long long skipped = 0;
+    unsigned long long firstSkippedLine = 0;  // 0: none skipped
+};
+
+// Reads one input through its file descriptor until its end. Lines are cut
+// and tested exactly as a list file's are (ListFileSplitter, IsAcceptedEntry).
+// accept(entry, value) gets each accepted entry, hexadecimal ones upper-cased
+// as the list would store them, in a buffer of the stream's own; the view
+// lives until accept returns. The usual entry of a power-of-two base, plain
+// digits that fit a machine word, is tested and read in one pass: it comes
+// with its value (as ReadPowerOfTwoDigits reads it) and as it stands in the
+// input, letters in either case. Every other entry comes without a value.
+class ListStream {
+  public:
+    explicit ListStream(Base base)
+        : radix_(Radix(base)), block_(std::make_unique<char[]>(kStreamBlock)) {}
+
+    // Fails with std::system_error carrying the system's reason when a read
+    // fails (a folder, an I/O error); what was accepted before stays accepted.
+    template <class Accept>
+    void read(int fd, Accept&& accept) {
+        const auto take = [&](std::string_view candidate) {
+            if (double value = 0; ReadPlainPowerOfTwoWord(candidate, radix_, value)) {
+                ++tally_.accepted;
+                accept(candidate, std::optional<double>(value));
+                return;
+            }
+            if (!IsAcceptedEntry(candidate, radix_)) {
+                skip();
+                return;
+            }
+            ++tally_.accepted;
+            if (radix_ != 16) {
+                accept(candidate, std::optional<double>());
+                return;
+            }
+            // The list stores hexadecimal entries upper-cased; the fold reads them so.
+            char* const upper = upper_.data();
+            std::memcpy(upper, candidate.data(), candidate.size());
+            bytescan::UpperCaseAscii(upper, candidate.size());
+            accept(std::string_view(upper, candidate.size()), std::optional<double>());
+        };
+        const auto drop = [&] { skip(); };
+        for (;;) {
+            const std::size_t got = readBlock(fd);
+            if (got == 0) {
+                break;
+            }
+            splitter_.feed(std::string_view(block_.get(), got), take, drop);
+        }
+        splitter_.finish(take, drop);
+    }
+
+    const StreamTally& tally() const { return tally_; }
+    // The line of the entry being handed to accept, counted from 1.
+    unsigned long long line() const { return splitter_.line(); }
+
+  private:
+    void skip() {
+        if (tally_.skipped++ == 0) {
+            tally_.firstSkippedLine = splitter_.line();
+        }
+    }
+
+    // The bytes read into the block, 0 at the end; throws on a failed read.
+    std::size_t readBlock(int fd);
+
+    int radix_;
+    std::unique_ptr<char[]> block_;
+    std::array<char, kLongestEntry> upper_{};
+    ListFileSplitter splitter_;
+    StreamTally tally_;
+};
+
+}  // namespace quillora
