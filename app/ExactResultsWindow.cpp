@@ -114,8 +114,9 @@ void ExactResultsWindow::build() {
     connect(word_, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         setView({WordBitsOfChoice(text).value_or(0), state_.view.group});
     });
-    connect(group_, &QCheckBox::toggled, this,
-            [this](bool group) { setView({state_.view.wordBits, group}); });
+    connect(group_, &QCheckBox::toggled, this, [this](bool group) {
+        setView({state_.view.wordBits, group});
+    });
     connect(save, &QPushButton::clicked, this, [this] { SaveResultsAsTextFile(exportContext()); });
     connect(copy, &QPushButton::clicked, this,
             [this] { CopyResultsToClipboard(exportContext(), ports_.clipboard); });
