@@ -136,9 +136,9 @@ void ExactFoldOver(benchmark::State& state, Base base, const EntryBatch& entries
         benchmark::DoNotOptimize(results);
     }
     state.counters["product_over_bound"] = productOver;
-    state.counters["ns_per_entry"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * source.count(),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_entry"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * source.count(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.SetItemsProcessed(state.iterations() * source.count());
 }
 
@@ -166,9 +166,9 @@ void DoubleFoldOver(benchmark::State& state, Base base, const EntryBatch& entrie
         }
         benchmark::DoNotOptimize(acc);
     }
-    state.counters["ns_per_entry"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * source.count(),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_entry"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * source.count(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // A million threes: the product passes the bound two thirds of the way along, and
