@@ -16,10 +16,15 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "app/Form1.h"
 
 #include "calc/CalculationRun.h"
+#include "calc/EntryReading.h"
+#include "calc/ExactFold.h"
+#include "calc/FourOperations.h"
+#include "engine/EngineError.h"
 #include "input/NumberListModel.h"
 #include "support/QuietPorts.h"
 
@@ -110,6 +115,98 @@ BENCHMARK(BM_RunDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(3)->U
 BENCHMARK(BM_RunHexadecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_RunDecimalTenMillion)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_RunHexadecimalTenMillion)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The exact fold alone, entry by entry as the run would call it: what it adds to
+// a run's time per entry. Beside it the double fold alone, read the way the run
+// reads, for the scale.
+void ExactFoldOver(benchmark::State& state, Base base, const EntryBatch& entries) {
+    NumberListModel list;
+    list.appendMany(entries);
+    const NumberSource& source = list;
+    bool productOver = false;
+    for (auto _ : state) {
+        ExactFold fold(ReadExact(source.entry(0), base).value());
+        for (int i = 1; i < source.count(); ++i) {
+            if (const std::optional<ExactNumber> x = ReadExact(source.entry(i), base)) {
+                fold.fold(*x);
+            }
+        }
+        const ExactResults results = fold.results();
+        productOver = results.product.overBound();
+        benchmark::DoNotOptimize(results);
+    }
+    state.counters["product_over_bound"] = productOver;
+    state.counters["ns_per_entry"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * source.count(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetItemsProcessed(state.iterations() * source.count());
+}
+
+void DoubleFoldOver(benchmark::State& state, Base base, const EntryBatch& entries) {
+    NumberListModel list;
+    list.appendMany(entries);
+    const NumberSource& source = list;
+    for (auto _ : state) {
+        Accumulators acc;
+        acc.sum = acc.difference = acc.product = acc.quotient = ReadEntry(source.entry(0), base);
+        for (int i = 1; i < source.count(); ++i) {
+            const double x = ReadWorkingValue(source.entry(i), base).value();
+            AddTo(acc.sum, x);
+            SubtractFrom(acc.difference, x);
+            try {
+                MultiplyInto(acc.product, x);  // the product overflows early and for good
+            } catch (const EngineError&) {
+            }
+            if (DividesQuotient(x)) {
+                try {
+                    DivideInto(acc.quotient, x);
+                } catch (const EngineError&) {
+                }
+            }
+        }
+        benchmark::DoNotOptimize(acc);
+    }
+    state.counters["ns_per_entry"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * source.count(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// A million threes: the product passes the bound two thirds of the way along, and
+// every factor leaves its size half known (log2 3 between its bounds 1 and 2), so
+// the size is measured as often as the bound check ever needs it.
+EntryBatch Threes(int count) {
+    EntryBatch entries;
+    for (int i = 0; i < count; ++i) {
+        entries.add("3");
+    }
+    return entries;
+}
+
+void BM_ExactFoldHexadecimalMillion(benchmark::State& state) {
+    ExactFoldOver(state, Base::Hexadecimal, HexadecimalEntries(kMillion));
+}
+void BM_ExactFoldHexadecimalTenMillion(benchmark::State& state) {
+    ExactFoldOver(state, Base::Hexadecimal, HexadecimalEntries(10 * kMillion));
+}
+void BM_ExactFoldDecimalMillion(benchmark::State& state) {
+    ExactFoldOver(state, Base::Decimal, DecimalEntries(kMillion));
+}
+void BM_ExactFoldProductPastBoundMillion(benchmark::State& state) {
+    ExactFoldOver(state, Base::Decimal, Threes(kMillion));
+}
+void BM_DoubleFoldHexadecimalMillion(benchmark::State& state) {
+    DoubleFoldOver(state, Base::Hexadecimal, HexadecimalEntries(kMillion));
+}
+void BM_DoubleFoldDecimalMillion(benchmark::State& state) {
+    DoubleFoldOver(state, Base::Decimal, DecimalEntries(kMillion));
+}
+
+BENCHMARK(BM_ExactFoldHexadecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ExactFoldHexadecimalTenMillion)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ExactFoldDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ExactFoldProductPastBoundMillion)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DoubleFoldHexadecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_DoubleFoldDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The real window, shown, with ten million decimal entries: the longest gap
 // between two turns of its event loop while Start Calculating runs, seen by a

@@ -38,6 +38,8 @@ class ExactFold {
         }
     }
 
+    // Multiplies out a product or quotient held as its factors (milliseconds
+    // near the bound): asked for once, at the end of a run.
     ExactResults results() const;
 
   private:

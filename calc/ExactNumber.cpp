@@ -46,10 +46,6 @@ bool ExactNumber::isWhole() const {
     return false;
 }
 
-bool ExactNumber::negative() const {
-    return kind_ == Kind::Big ? sgn(*big_) < 0 : negative_;
-}
-
 mpq_class ExactNumber::toRational() const {
     if (kind_ == Kind::Big) {
         return *big_;

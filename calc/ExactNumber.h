@@ -55,7 +55,7 @@ class ExactNumber {
     bool isZero() const { return kind_ == Kind::Word && magnitude_ == 0; }
     // A whole number, word or not (false when over the bound).
     bool isWhole() const;
-    bool negative() const;
+    bool negative() const { return kind_ == Kind::Big ? sgn(*big_) < 0 : negative_; }
     std::uint64_t magnitude() const { return magnitude_; }
     // The value of a number that is neither a word nor over the bound, canonical.
     const mpq_class& big() const { return *big_; }

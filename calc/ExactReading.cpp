@@ -2,6 +2,7 @@
 // ConvertNumber, deciding the size of a value before building it.
 #include <array>
 #include <bit>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -185,7 +186,101 @@ std::optional<ExactNumber> SignedDecimal(std::string_view s) {
                          negative);
 }
 
+// What a list holds most: whole entries short enough for a word, read eight characters at a
+// step where there are eight. In each step a byte's top bit marks whether it lies in a range:
+// b >= lo sets it in b + (0x80 - lo), b > hi in b + (0x7F - hi), with no carry between bytes
+// as long as no byte has its own top bit set.
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kTops = 0x8080808080808080ULL;
+
+constexpr std::uint64_t InRange(std::uint64_t x, unsigned lo, unsigned hi) {
+    return (x + (0x80 - lo) * kOnes) & ~(x + (0x7F - hi) * kOnes) & kTops;
+}
+
+std::uint64_t Load8(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+
+// Eight hexadecimal digits, the first the most significant; false unless all are digits.
+bool EightHex(const char* p, std::uint64_t& value) {
+    const std::uint64_t x = Load8(p);
+    const std::uint64_t digits = InRange(x, '0', '9');
+    const std::uint64_t letters = InRange(x | 0x20 * kOnes, 'a', 'f');
+    if ((x & kTops) != 0 || (digits | letters) != kTops)
+        return false;
+    std::uint64_t v = (x & 0x0F * kOnes) + (letters >> 7) * 9;
+    v = ((v << 4) | (v >> 8)) & 0x00FF00FF00FF00FFULL;
+    v = ((v << 8) | (v >> 16)) & 0x0000FFFF0000FFFFULL;
+    value = ((v << 16) | (v >> 32)) & 0xFFFFFFFFULL;
+    return true;
+}
+
+// Eight decimal digits, the first the most significant; false unless all are digits.
+bool EightDecimal(const char* p, std::uint64_t& value) {
+    std::uint64_t x = Load8(p);
+    if ((x & kTops) != 0 || InRange(x, '0', '9') != kTops)
+        return false;
+    x -= '0' * kOnes;
+    x = x * 10 + (x >> 8);
+    value = ((x & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
+             ((x >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
+            32;
+    return true;
+}
+
+// s (at most a word's worth of digits of radix, checked by the caller) into value. Decimal
+// and hexadecimal digits before the last multiple of eight go one at a time, then eight at a
+// step; octal and binary ones one at a time.
+bool ShortDigits(std::string_view s, unsigned radix, std::uint64_t& value) {
+    const std::size_t head = radix == 16 || radix == 10 ? s.size() % 8 : s.size();
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < head; ++i) {
+        const unsigned d = DigitOf(s[i]);
+        if (d >= radix)
+            return false;
+        v = v * radix + d;
+    }
+    for (std::size_t i = head; i < s.size(); i += 8) {
+        std::uint64_t eight = 0;
+        if (radix == 16 ? !EightHex(s.data() + i, eight) : !EightDecimal(s.data() + i, eight))
+            return false;
+        v = radix == 16 ? (v << 32) | eight : v * 100'000'000 + eight;
+    }
+    value = v;
+    return true;
+}
+
+bool ShortPlain(std::string_view s, Base base, std::uint64_t& value) {
+    if (s.empty())
+        return false;
+    switch (base) {
+        case Base::Hexadecimal:
+            return s.size() <= 16 && ShortDigits(s, 16, value);
+        case Base::Octal:
+            return (s.size() < 22 || (s.size() == 22 && s[0] <= '1')) && ShortDigits(s, 8, value);
+        case Base::Binary:
+            return s.size() <= 64 && ShortDigits(s, 2, value);
+        case Base::Decimal:
+            break;
+    }
+    return false;
+}
+
+// An optional sign and up to 19 decimal digits.
+bool ShortDecimal(std::string_view s, std::uint64_t& value, bool& negative) {
+    negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+'))
+        s.remove_prefix(1);
+    return !s.empty() && s.size() <= 19 && ShortDigits(s, 10, value);
+}
+
 std::optional<ExactNumber> DecimalEntry(std::string_view entry) {
+    std::uint64_t word = 0;
+    bool negative = false;
+    if (ShortDecimal(entry, word, negative))
+        return ExactNumber::Word(word, negative);
     const std::string_view s = Trim(entry);
     if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
         const std::string_view hex = s.substr(2);
@@ -201,6 +296,8 @@ std::optional<ExactNumber> DecimalEntry(std::string_view entry) {
 std::optional<ExactNumber> ReadExact(std::string_view entry, Base base) {
     if (base == Base::Decimal)
         return DecimalEntry(entry);
+    if (std::uint64_t word = 0; ShortPlain(entry, base, word))
+        return ExactNumber::Word(word, false);
     const auto radix = static_cast<unsigned>(Radix(base));
     if (AllDigitsOf(entry, radix))
         return WholeFromDigits(entry, radix, false);

@@ -22,6 +22,7 @@ void RunningSum::reset(const ExactNumber& seed) {
     nearBound_ = false;
     hasFraction_ = false;
     pending_ = 0;
+    pendingCount_ = 0;
     whole_ = 0;
     if (over_) {
         return;
@@ -83,6 +84,7 @@ void RunningSum::addSlowly(const ExactNumber& x) {
 }
 
 void RunningSum::flush() {
+    pendingCount_ = 0;
     if (pending_ == 0) {
         return;
     }
@@ -107,7 +109,7 @@ void RunningSum::checkBound() {
         fraction_ = 0;
         return;
     }
-    // The pending total stays below 2^127 and adds at most 2^127 times the denominator to
+    // The pending total stays below 2^96 and adds at most 2^96 times the denominator to
     // the numerator: with this much room, no pending total can take the sum past the bound.
     nearBound_ = std::max(numerator, denominator + 127) + 1 > kExactBoundBits;
 }

@@ -10,15 +10,19 @@ namespace quillora::detail {
 __extension__ typedef __int128 ExactPending;
 
 // seed + x + y + ... (or seed - x - y - ...). Word entries go into a 128-bit
-// pending total and reach the big part only when that would overflow, which
-// takes 2^63 entries; the big part is a whole number until a fraction comes.
+// pending total, which reaches the big part every 2^32 entries, far before
+// words below 2^64 could overflow it; the big part is a whole number until a
+// fraction comes.
 class RunningSum {
   public:
     void reset(const ExactNumber& seed);
     void add(const ExactNumber& x) {
         if (x.isWord() && !over_ && !nearBound_) {
             const auto magnitude = static_cast<ExactPending>(x.magnitude());
-            addWord(x.negative() != subtracts_ ? -magnitude : magnitude);
+            pending_ += x.negative() != subtracts_ ? -magnitude : magnitude;
+            if (++pendingCount_ == kFlushEvery) {
+                flush();
+            }
         } else {
             addSlowly(x);
         }
@@ -28,14 +32,8 @@ class RunningSum {
     explicit RunningSum(bool subtracts) : subtracts_(subtracts) {}
 
   private:
-    void addWord(ExactPending v) {
-        ExactPending next;
-        if (__builtin_add_overflow(pending_, v, &next)) {
-            flush();
-            next = v;
-        }
-        pending_ = next;
-    }
+    static constexpr unsigned long long kFlushEvery = 1ULL << 32;
+
     void addSlowly(const ExactNumber& x);
     // pending_ into the big part, which is then checked against the bound.
     void flush();
@@ -48,6 +46,7 @@ class RunningSum {
     bool nearBound_ = false;
     bool hasFraction_ = false;
     ExactPending pending_ = 0;
+    unsigned long long pendingCount_ = 0;
     mpz_class whole_;
     mpq_class fraction_;
     mpz_class scratch_;

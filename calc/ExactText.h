@@ -19,7 +19,8 @@ struct ExactCell {
 // fraction whose expansion in the row's base ends is written in full, and any
 // other fraction rounded to 64 significant digits (to nearest, ties away from
 // zero; never fewer than all of its whole digits and one fraction digit) and
-// followed by "…", its tool tip then the reduced fraction "numerator/denominator".
+// followed by "…", its tool tip then the reduced fraction "numerator/denominator"
+// (grouped as the cell is); every other tool tip is the cell text.
 // wordBits (8, 16, 32, 64 or 128; 0 for none) writes the whole results of the
 // Hexadecimal, Octal and Binary rows as two's-complement words of that size,
 // zero-padded: -4 in 32 bits is FFFFFFFC. A whole value a word cannot hold

@@ -473,6 +473,44 @@ TEST(ExactFold, BoundIsExactAtItsEdge) {
     EXPECT_EQ(r.difference.toRational(), mpq_class(Pow(2, 1'048'575)));
 }
 
+// Threes past a seed sharing forty of them: the reduced denominator (quotient) or numerator
+// (product) is 3^(k - 40), past the bound from the first k where that has more than
+// 1048576 bits, and not one factor before.
+TEST(ExactFold, CancellingSeedMovesTheBoundExactly) {
+    long m = 1;
+    while (mpz_sizeinbase(Pow(3, static_cast<unsigned long>(m)).get_mpz_t(), 2) <= kBound)
+        m = m * 2;
+    long low = m / 2;  // 3^low fits, 3^m does not
+    while (m - low > 1) {
+        const long mid = (low + m) / 2;
+        const bool fits =
+            mpz_sizeinbase(Pow(3, static_cast<unsigned long>(mid)).get_mpz_t(), 2) <= kBound;
+        (fits ? low : m) = mid;
+    }
+    const ExactNumber three = ExactNumber::Word(3, false);
+    const ExactNumber minusThree = ExactNumber::Word(3, true);
+    const ExactNumber seed = ExactNumber::Word(Pow(3, 40).get_ui(), false);
+    const ExactNumber fractionSeed = ExactNumber::Rational(mpq_class(1, Pow(3, 40)));
+    for (const long factors : {40 + low, 40 + m}) {
+        ExactFold quotient(seed), product(fractionSeed);
+        for (long i = 0; i < factors; ++i) {
+            quotient.fold(i % 2 ? three : minusThree);
+            product.fold(three);
+        }
+        const bool over = factors == 40 + m;
+        const ExactResults q = quotient.results(), p = product.results();
+        ASSERT_EQ(q.quotient.overBound(), over) << factors;
+        ASSERT_EQ(p.product.overBound(), over) << factors;
+        if (!over) {
+            // Printing these would take pages: compared, not shown.
+            const bool negative = (factors + 1) / 2 % 2 == 1;
+            const mpz_class power = Pow(3, static_cast<unsigned long>(low));
+            EXPECT_TRUE(q.quotient.toRational() == mpq_class(negative ? -1 : 1, power));
+            EXPECT_TRUE(p.product.toRational() == mpq_class(power));
+        }
+    }
+}
+
 TEST(ExactCellText, ThirdsHalvesAndWords) {
     const ExactNumber third = FoldOf({"1", "3"}, Base::Decimal).quotient;
     EXPECT_EQ(Text(third, Base::Decimal), "0." + std::string(64, '3') + kEllipsis);
