@@ -6,10 +6,10 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -108,9 +108,6 @@ void ExactResultsWindow::build() {
     resize(twips.x(kColumnTwips * ResultsTableModel::kColumnCount + 600), twips.y(3600));
     FollowSchemeChanges(*this);
 
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(word_, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         setView({WordBitsOfChoice(text).value_or(0), state_.view.group});
     });
@@ -176,6 +173,15 @@ void ExactResultsWindow::remember() {
         state_.place = geometry();
     }
     storeState();
+}
+
+void ExactResultsWindow::keyPressEvent(QKeyEvent* event) {
+    // As a dialog does: Escape that no control took closes the window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ExactResultsWindow::closeEvent(QCloseEvent* event) {

@@ -56,6 +56,7 @@ class ExactResultsWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void build();

@@ -52,7 +52,8 @@ InputContext Form1::inputContext() {
 }
 
 CalculationContext Form1::calculationContext() {
-    return {*numbers_, *this, *results_, windowPorts()};
+    return {*numbers_, *this, *results_, windowPorts(),
+            [this](const ExactResults& exact) { exact_->showResults(exact); }};
 }
 
 int Form1::selectedRow(const QTreeView* view) const {

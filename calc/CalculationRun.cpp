@@ -1,6 +1,7 @@
 #include "calc/CalculationRun.h"
 
 #include "calc/EntryReading.h"
+#include "calc/ExactEntryFold.h"
 #include "calc/ListFold.h"
 #include "core/YieldPacer.h"
 
@@ -33,7 +34,11 @@ class Run {
           busy_(busy),
           steps_(context.window.report, LocationName("Form1", "PushButton3_Click")),
           pacer_(std::chrono::duration_cast<YieldPacer::Clock::duration>(yieldInterval)),
-          fold_(context.flags, steps_) {}
+          fold_(context.flags, steps_) {
+        if (c_.exactResults) {
+            fold_.alsoFold(&exact_);
+        }
+    }
 
     void execute() {
         // A failed count check skips its jump, as the step's own action.
@@ -101,6 +106,10 @@ class Run {
                 }
             });
         }
+        if (c_.exactResults) {
+            // Ready when "Done." shows; its own view writes it, and reports nothing.
+            c_.exactResults(exact_.results());
+        }
         steps_(254, [&] { busy_.endHourglass(); });
         steps_(252, [&] { c_.window.progress.setValue(0); });
         steps_(252, [&] { c_.window.progress.setCaption(QStringLiteral("Progress Bar")); });
@@ -112,6 +121,7 @@ class Run {
     Steps steps_;
     YieldPacer pacer_;
     ListFold fold_;
+    ExactEntryFold exact_;
     double lastProgress_ = -1;
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
+#include "calc/ExactFold.h"
 #include "calc/ResultsTableModel.h"
 #include "core/Base.h"
 #include "core/NumberSource.h"
@@ -16,6 +18,9 @@ struct CalculationContext {
     const BaseFlags& flags;
     ResultsTableModel& results;
     WindowPorts window;
+    // Where the run hands the exact results it folded beside the doubles,
+    // once its table is filled and before "Done." shows; nobody: not asked.
+    std::function<void(const ExactResults&)> exactResults = {};
 };
 
 // How much work a run does between two turns of the event loop: short enough

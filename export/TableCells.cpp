@@ -51,7 +51,14 @@ std::optional<double> CellNumber(const QString& text) {
     const std::string utf8 = text.toStdString();
     try {
         if (IsNumeric(utf8)) {
-            return TextToNumber(utf8);
+            // A spreadsheet number keeps what a double holds and no more: a
+            // text it would not give back (an exact result's 20th digit) goes
+            // as text, so no digit is lost. The run's own texts are written
+            // from doubles and always come back.
+            const double value = TextToNumber(utf8);
+            if (NumberToText(value) == utf8) {
+                return value;
+            }
         }
     } catch (const std::exception&) {
     }

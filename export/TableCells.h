@@ -22,7 +22,8 @@ bool IsTicked(const ResultsTableModel& table, int row);
 std::optional<Base> WrittenIn(const ResultsTableModel& table, int row);
 
 // The number a cell's text reads as, by the program's own numeric test;
-// nothing for texts that are not numbers (or beyond the double range). The
+// nothing for texts that are not numbers, beyond the double range, or with
+// more than the number gives back as text (an exact result's long digits). The
 // exports that hand a spreadsheet numbers mark just these cells as numbers.
 std::optional<double> CellNumber(const QString& text);
 

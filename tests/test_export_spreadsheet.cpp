@@ -259,6 +259,23 @@ TEST(LibreOfficeClient, OnlyNumericDecimalResultsBecomeNumbers) {
     EXPECT_TRUE(log->destroyed);
 }
 
+// An exact result's digits past what a double holds would be lost in a
+// number cell, so such a text stays text; the run's texts always come back.
+TEST(LibreOfficeClient, DigitsADoubleCannotGiveBackStayText) {
+    auto log = std::make_shared<SessionLog>();
+    {
+        LibreOfficeSpreadsheet sheet(std::make_unique<FakeSession>(log), FastOptions(), nullptr);
+        sheet.startApplication();
+        sheet.setCellText(2, 2, "9007199254740993", CellReading::NumberIfNumeric);
+        sheet.setCellText(2, 3, "0.5", CellReading::NumberIfNumeric);
+        sheet.setCellText(2, 4, "4.50359962737049E+15", CellReading::NumberIfNumeric);
+        sheet.setCellText(2, 5, "1 024", CellReading::NumberIfNumeric);
+    }
+    EXPECT_THAT(log->calls,
+                ElementsAre("connect test-pipe", "text 2,2 9007199254740993", "number 2,3 0.5",
+                            "number 2,4 4503599627370490", "text 2,5 1 024"));
+}
+
 TEST(LibreOfficeClient, HungOfficeFailsTheStepInTimeAndEveryLaterOneAtOnce) {
     auto log = std::make_shared<SessionLog>();
     log->hangOn = "workbook";

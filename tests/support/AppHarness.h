@@ -75,17 +75,17 @@ inline QStringList Entries(Form1& form) {
     return all;
 }
 
-// A control of the window by its object name; a name the window lacks fails
+// A control of a window (the main one or another) by its object name; a name the window lacks fails
 // the test where it is asked for.
 template <class W>
-W* Control(Form1& form, const QString& name) {
+W* Control(QWidget& form, const QString& name) {
     W* control = form.findChild<W*>(name);
     EXPECT_NE(control, nullptr) << name.toStdString();
     return control;
 }
 
 template <class W>
-W* Control(Form1& form, const char* name) {
+W* Control(QWidget& form, const char* name) {
     return Control<W>(form, QString::fromLatin1(name));
 }
 
