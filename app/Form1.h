@@ -33,9 +33,12 @@ class QUrl;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QAbstractItemView;
 class QTreeView;
 
 namespace quillora {
+
+class NumberListView;
 
 inline const QString kContactPage = QStringLiteral("https://tolvenrix.example/contact");
 
@@ -144,7 +147,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void selectOption(Base base);
     void loadSample(Base base);
     void greyListChanges(bool grey);
-    int selectedRow(const QTreeView* view) const;
+    int selectedRow(const QAbstractItemView* view) const;
     WindowPorts windowPorts();
     InputContext inputContext();
     CalculationContext calculationContext();
@@ -178,7 +181,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
 
     NumberListModel* numbers_ = nullptr;
     ResultsTableModel* results_ = nullptr;
-    QTreeView* listView1_ = nullptr;
+    NumberListView* listView1_ = nullptr;
     QTreeView* listView2_ = nullptr;
     std::array<QPushButton*, 14> pushButtons_{};  // PushButton1 to PushButton13; [0] unused
     QGroupBox* frame1_ = nullptr;

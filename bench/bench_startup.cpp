@@ -9,11 +9,11 @@
 //   bench_startup [--rounds N] [PROGRAM]
 //
 // PROGRAM defaults to the quillora built beside this benchmark.
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,9 +83,11 @@ Run Measure(const std::vector<std::string>& argv, const std::vector<std::string>
         }
     }
     std::vector<char*> args, envp;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    for (const auto& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -114,7 +116,8 @@ Run Median(std::vector<Run> runs) {
               [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
     Run middle = runs[runs.size() / 2];
     // Peak memory hardly varies; the highest seen is the honest one.
-    for (const Run& r : runs) middle.peakKiB = std::max(middle.peakKiB, r.peakKiB);
+    for (const Run& r : runs)
+        middle.peakKiB = std::max(middle.peakKiB, r.peakKiB);
     return middle;
 }
 
@@ -145,10 +148,10 @@ int main(int argc, char** argv) {
         for (Case& c : cases) {
             const fs::path file = c.folder / "Tolvenrix.conf";
             const auto stamp = fs::last_write_time(file);
-            const Run started = Measure({program},
-                                        {"QT_QPA_PLATFORM=offscreen", "QUILLORA_SMOKE_CLOSE_MS=0",
-                                         "XDG_CONFIG_HOME=" + c.folder.string(),
-                                         "XDG_RUNTIME_DIR=" + scratch.string()});
+            const Run started =
+                Measure({program}, {"QT_QPA_PLATFORM=offscreen", "QUILLORA_SMOKE_CLOSE_MS=0",
+                                    "XDG_CONFIG_HOME=" + c.folder.string(),
+                                    "XDG_RUNTIME_DIR=" + scratch.string()});
             const Run read = Measure({"/bin/cat", file.string()}, {});
             if (fs::last_write_time(file) != stamp) {
                 std::fprintf(stderr, "%s: the unchanged list was written at close\n", c.name);
@@ -162,20 +165,19 @@ int main(int argc, char** argv) {
     const Run empty = Median(cases[0].program);
     std::printf("quillora start, first paint and close, median of %d (%s)\n", rounds,
                 program.c_str());
-    std::printf("%-11s %9s %9s %10s %10s %10s %9s %9s\n", "stored", "file MB", "wall ms",
-                "peak MB", "+wall ms", "+peak MB", "B/entry", "cat ms");
+    std::printf("%-11s %9s %9s %10s %10s %10s %9s %9s\n", "stored", "file MB", "wall ms", "peak MB",
+                "+wall ms", "+peak MB", "B/entry", "cat ms");
     for (Case& c : cases) {
         const Run run = Median(c.program);
         const Run read = Median(c.cat);
-        const double fileMB =
-            static_cast<double>(fs::file_size(c.folder / "Tolvenrix.conf")) / 1e6;
+        const double fileMB = static_cast<double>(fs::file_size(c.folder / "Tolvenrix.conf")) / 1e6;
         const double morePeak = static_cast<double>(run.peakKiB - empty.peakKiB) * 1024.0;
-        std::printf("%-11s %9.1f %9.1f %10.1f %10.1f %10.1f %9s %9.1f\n", c.name, fileMB,
-                    run.seconds * 1e3, static_cast<double>(run.peakKiB) / 1024.0,
-                    (run.seconds - empty.seconds) * 1e3, morePeak / 1048576.0,
-                    c.entries > 0 ? std::to_string(static_cast<int>(morePeak / c.entries)).c_str()
-                                  : "-",
-                    read.seconds * 1e3);
+        std::printf(
+            "%-11s %9.1f %9.1f %10.1f %10.1f %10.1f %9s %9.1f\n", c.name, fileMB, run.seconds * 1e3,
+            static_cast<double>(run.peakKiB) / 1024.0, (run.seconds - empty.seconds) * 1e3,
+            morePeak / 1048576.0,
+            c.entries > 0 ? std::to_string(static_cast<int>(morePeak / c.entries)).c_str() : "-",
+            read.seconds * 1e3);
     }
     fs::remove_all(scratch);
     return 0;
