@@ -29,7 +29,7 @@ qint64 RowsDown(qint64 y, int rowHeight) {
 }  // namespace
 
 NumberListView::NumberListView(QWidget* parent)
-    : QAbstractItemView(parent), header_(new QHeaderView(Qt::Horizontal, this)) {
+    : QListView(parent), header_(new QHeaderView(Qt::Horizontal, this)) {
     SpeakAsTree(*this);
     // As a tree view sets itself and its header up.
     setSelectionBehavior(SelectRows);
@@ -73,8 +73,7 @@ int NumberListView::rowHeight() const {
         QStyleOptionViewItem option;
         initViewItemOption(&option);
         option.rect.setWidth(-1);
-        const QModelIndex first =
-            rows() > 0 ? model()->index(0, 0, rootIndex()) : QModelIndex();
+        const QModelIndex first = rows() > 0 ? model()->index(0, 0, rootIndex()) : QModelIndex();
         const int asked = itemDelegateForIndex(first)->sizeHint(option, first).height();
         rowHeight_ = std::max({asked, fontMetrics().height(), 1});
     }
@@ -199,8 +198,8 @@ QModelIndex NumberListView::moveCursor(CursorAction action, Qt::KeyboardModifier
                                                      : QAbstractSlider::SliderSingleStepAdd);
             return current;
     }
-    return model()->index(static_cast<int>(std::clamp<qint64>(row, 0, count - 1)),
-                          current.column(), rootIndex());
+    return model()->index(static_cast<int>(std::clamp<qint64>(row, 0, count - 1)), current.column(),
+                          rootIndex());
 }
 
 int NumberListView::horizontalOffset() const {
@@ -234,9 +233,8 @@ void NumberListView::setSelection(const QRect& rect, QItemSelectionModel::Select
     }
     const QModelIndex from =
         model()->index(static_cast<int>(std::max<qint64>(top, 0)), 0, rootIndex());
-    const QModelIndex to =
-        model()->index(static_cast<int>(std::min<qint64>(bottom, count - 1)),
-                       model()->columnCount(rootIndex()) - 1, rootIndex());
+    const QModelIndex to = model()->index(static_cast<int>(std::min<qint64>(bottom, count - 1)),
+                                          model()->columnCount(rootIndex()) - 1, rootIndex());
     selectionModel()->select(QItemSelection(from, to), command);
 }
 
@@ -273,9 +271,9 @@ void NumberListView::paintEvent(QPaintEvent* event) {
     const int to = static_cast<int>(
         std::clamp<qint64>(first + RowsDown(area.bottom(), rowHeight()), 0, count - 1));
     for (int row = from; row <= to; ++row) {
-        paintRow(painter, model()->index(row, 0, rootIndex()),
-                 QRect(-header_->offset(), ClampToInt(rowTop(row)), header_->length(),
-                       rowHeight()));
+        paintRow(
+            painter, model()->index(row, 0, rootIndex()),
+            QRect(-header_->offset(), ClampToInt(rowTop(row)), header_->length(), rowHeight()));
     }
 }
 
@@ -302,7 +300,7 @@ void NumberListView::paintRow(QPainter& painter, const QModelIndex& rowIndex,
         if (sections == 1) {
             cell.viewItemPosition = QStyleOptionViewItem::OnlyOne;
         } else {
-            cell.viewItemPosition = section == 0            ? QStyleOptionViewItem::Beginning
+            cell.viewItemPosition = section == 0              ? QStyleOptionViewItem::Beginning
                                     : section == sections - 1 ? QStyleOptionViewItem::End
                                                               : QStyleOptionViewItem::Middle;
         }
@@ -389,6 +387,33 @@ void NumberListView::currentChanged(const QModelIndex& current, const QModelInde
         event.setChild(current.row() * model()->columnCount(rootIndex()) + current.column());
         QAccessible::updateAccessibility(&event);
     }
+}
+
+void NumberListView::resizeEvent(QResizeEvent* event) {
+    QAbstractItemView::resizeEvent(event);
+}
+
+void NumberListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                 const QList<int>& roles) {
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+}
+
+void NumberListView::selectionChanged(const QItemSelection& selected,
+                                      const QItemSelection& deselected) {
+    // Told by the first cell of each, not by listing every selected index.
+    if (QAccessible::isActive() && model() != nullptr) {
+        const int columns = model()->columnCount(rootIndex());
+        const auto tell = [&](const QItemSelection& selection, QAccessible::Event kind) {
+            if (!selection.isEmpty() && selection.front().isValid()) {
+                QAccessibleEvent event(this, kind);
+                event.setChild(selection.front().top() * columns + selection.front().left());
+                QAccessible::updateAccessibility(&event);
+            }
+        };
+        tell(selected, QAccessible::SelectionAdd);
+        tell(deselected, QAccessible::SelectionRemove);
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
 }
 
 void NumberListView::changeEvent(QEvent* event) {

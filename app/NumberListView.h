@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAbstractItemView>
+#include <QListView>
 
 class QHeaderView;
 
@@ -13,8 +13,11 @@ namespace quillora {
 // row height and the first row shown, and selecting all, or every change of
 // the list, costs the same for ten entries as for ten million. (A tree view
 // lays out an item for every row, a list view a position for every row, a
-// table view a section of its row header for every row.)
-class NumberListView : public QAbstractItemView {
+// table view a section of its row header for every row.) It is a list view
+// by class only, for Qt to give a screen reader its rows through the table
+// interface: everything that lays rows out or draws them is its own, and the
+// list view's layout is never run.
+class NumberListView : public QListView {
     Q_OBJECT
   public:
     explicit NumberListView(QWidget* parent = nullptr);
@@ -46,6 +49,11 @@ class NumberListView : public QAbstractItemView {
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
 
   private:
     int rows() const;
