@@ -171,13 +171,15 @@ int main(int argc, char** argv) {
         const Run run = Median(c.program);
         const Run read = Median(c.cat);
         const double fileMB = static_cast<double>(fs::file_size(c.folder / "Tolvenrix.conf")) / 1e6;
+        // Megabytes of 10^6 bytes, as the goals are put.
         const double morePeak = static_cast<double>(run.peakKiB - empty.peakKiB) * 1024.0;
-        std::printf(
-            "%-11s %9.1f %9.1f %10.1f %10.1f %10.1f %9s %9.1f\n", c.name, fileMB, run.seconds * 1e3,
-            static_cast<double>(run.peakKiB) / 1024.0, (run.seconds - empty.seconds) * 1e3,
-            morePeak / 1048576.0,
-            c.entries > 0 ? std::to_string(static_cast<int>(morePeak / c.entries)).c_str() : "-",
-            read.seconds * 1e3);
+        const std::string perEntry =
+            c.entries > 0 ? std::to_string(morePeak / static_cast<double>(c.entries)).substr(0, 4)
+                          : "-";
+        std::printf("%-11s %9.1f %9.1f %10.1f %10.1f %10.1f %9s %9.1f\n", c.name, fileMB,
+                    run.seconds * 1e3, static_cast<double>(run.peakKiB) * 1024.0 / 1e6,
+                    (run.seconds - empty.seconds) * 1e3, morePeak / 1e6, perEntry.c_str(),
+                    read.seconds * 1e3);
     }
     fs::remove_all(scratch);
     return 0;
