@@ -35,9 +35,12 @@ class QUrl;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QAbstractItemView;
 class QTreeView;
 
 namespace quillora {
+
+class NumberListView;
 
 inline const QString kContactPage = QStringLiteral("https://tolvenrix.example/contact");
 
@@ -150,7 +153,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
     void selectOption(Base base);
     void loadSample(Base base);
     void greyListChanges(bool grey);
-    int selectedRow(const QTreeView* view) const;
+    int selectedRow(const QAbstractItemView* view) const;
     WindowPorts windowPorts();
     InputContext inputContext();
     CalculationContext calculationContext();
@@ -184,7 +187,7 @@ class Form1 : public QWidget, public BaseFlags, public PointerPort {
 
     NumberListModel* numbers_ = nullptr;
     ResultsTableModel* results_ = nullptr;
-    QTreeView* listView1_ = nullptr;
+    NumberListView* listView1_ = nullptr;
     QTreeView* listView2_ = nullptr;
     ExactResultsWindow* exact_ = nullptr;
     bool shown_ = false;

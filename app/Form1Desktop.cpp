@@ -11,8 +11,11 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "app/Form1.h"
+#include "app/NumberListView.h"
 #include "input/PastedNumbers.h"
 
 // What a desktop user expects of the window beyond its buttons: Enter on a
@@ -30,7 +33,7 @@ bool IsEnter(const QKeyEvent& key) {
 // Key and drop events of the window's controls, handed to Form1's handlers.
 class DesktopEvents : public QObject {
   public:
-    DesktopEvents(Form1& form, QTreeView& list1, QTreeView& list2)
+    DesktopEvents(Form1& form, QAbstractItemView& list1, QAbstractItemView& list2)
         : QObject(&form), form_(form), list1_(list1), list2_(list2) {}
 
   protected:
@@ -104,17 +107,29 @@ class DesktopEvents : public QObject {
     }
 
     Form1& form_;
-    QTreeView& list1_;
-    QTreeView& list2_;
+    QAbstractItemView& list1_;
+    QAbstractItemView& list2_;
 };
 
-// The selected rows in list order, whatever order they were picked in.
-QList<int> SelectedRows(const QTreeView& view) {
-    QList<int> rows;
-    for (const QModelIndex& index : view.selectionModel()->selectedRows()) {
-        rows << index.row();
+// The selected rows in list order, whatever order they were picked in, each
+// once. Read from the selection's ranges: Ctrl+A over millions of entries is
+// one range, and the rows are counted out of it without a model index each.
+std::vector<int> SelectedRows(const QAbstractItemView& view) {
+    std::vector<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange& range : view.selectionModel()->selection()) {
+        if (range.isValid()) {
+            ranges.emplace_back(range.top(), range.bottom());
+        }
     }
-    std::sort(rows.begin(), rows.end());
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<int> rows;
+    int next = 0;  // the first row not yet taken
+    for (auto [top, bottom] : ranges) {
+        for (int row = std::max(top, next); row <= bottom; ++row) {
+            rows.push_back(row);
+        }
+        next = std::max(next, bottom + 1);
+    }
     return rows;
 }
 
@@ -122,7 +137,8 @@ QList<int> SelectedRows(const QTreeView& view) {
 
 void Form1::wireDesktop() {
     // Ctrl+A selects every entry, so the lists take more than one selected row.
-    for (QTreeView* view : {listView1_, listView2_}) {
+    for (QAbstractItemView* view :
+         std::initializer_list<QAbstractItemView*>{listView1_, listView2_}) {
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     }
     auto* events = new DesktopEvents(*this, *listView1_, *listView2_);
@@ -192,12 +208,12 @@ void Form1::Form_Undo() {
 }
 
 bool Form1::ListView1_DeleteSelection() {
-    const QList<int> rows = SelectedRows(*listView1_);
+    std::vector<int> rows = SelectedRows(*listView1_);
     if (rows.size() < 2) {
         return false;  // one entry goes the way it always has (ListView1_KeyDown)
     }
     if (!runUnderWay() && !busy_.hourglassUp()) {
-        numbers_->removeEach(std::vector<int>(rows.begin(), rows.end()));
+        numbers_->removeEach(std::move(rows));
     }
     return true;
 }

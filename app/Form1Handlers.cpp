@@ -1,9 +1,11 @@
+#include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
 
 #include "app/Form1.h"
+#include "app/NumberListView.h"
 #include "input/ListFileLoading.h"
 #include "input/NumberListEditing.h"
 
@@ -56,9 +58,15 @@ CalculationContext Form1::calculationContext() {
             [this](const ExactResults& exact) { exact_->showResults(exact); }};
 }
 
-int Form1::selectedRow(const QTreeView* view) const {
-    const QModelIndexList rows = view->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.front().row();
+int Form1::selectedRow(const QAbstractItemView* view) const {
+    // The first row of the first selected range, as selectedRows() would
+    // put it first, without listing every row of a selection of millions.
+    for (const QItemSelectionRange& range : view->selectionModel()->selection()) {
+        if (range.isValid()) {
+            return range.top();
+        }
+    }
+    return -1;
 }
 
 void Form1::greyListChanges(bool grey) {

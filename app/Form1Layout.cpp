@@ -11,6 +11,7 @@
 #include "app/DesignFont.h"
 #include "app/DesignPalette.h"
 #include "app/Form1.h"
+#include "app/NumberListView.h"
 #include "app/OptionTabStop.h"
 #include "app/PlainFrameStyle.h"
 #include "app/ProgressAccessible.h"
@@ -116,26 +117,29 @@ void Form1::buildLayout() {
 void Form1::buildLists() {
     numbers_ = new NumberListModel(this);
     results_ = new ResultsTableModel(this);
-    const auto makeList = [this](const char* name, QAbstractItemModel* model, Place place) {
-        auto* view = new QTreeView(this);
+    const auto place = [this](QAbstractItemView* view, const char* name, QAbstractItemModel* model,
+                              Place at) {
         view->setObjectName(QString::fromLatin1(name));
-        view->setGeometry(twips_.rect(place.left, place.top, place.width, place.height));
+        view->setGeometry(twips_.rect(at.left, at.top, at.width, at.height));
         view->setModel(model);
-        view->setRootIsDecorated(false);
-        view->setItemsExpandable(false);
-        // Rows of one height let the view skip measuring millions of entries.
-        view->setUniformRowHeights(true);
-        view->setAllColumnsShowFocus(true);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->header()->setStretchLastSection(false);
         view->setToolTip(kListToolTip);
         WearUserWindow(*view);
-        return view;
     };
-    listView1_ = makeList("ListView1", numbers_, {120, 120, 7800, 1815});
-    listView2_ = makeList("ListView2", results_, {120, 5400, 7800, 1815});
+    // The number list may hold millions of entries: its view keeps nothing per row.
+    listView1_ = new NumberListView(this);
+    place(listView1_, "ListView1", numbers_, {120, 120, 7800, 1815});
+    listView1_->header()->setStretchLastSection(false);
+    // The results table keeps a tree view for its ticks; it has four rows.
+    listView2_ = new QTreeView(this);
+    place(listView2_, "ListView2", results_, {120, 5400, 7800, 1815});
+    listView2_->setRootIsDecorated(false);
+    listView2_->setItemsExpandable(false);
+    listView2_->setUniformRowHeights(true);
+    listView2_->setAllColumnsShowFocus(true);
+    listView2_->header()->setStretchLastSection(false);
     Speak(*listView1_, kNumberListSpoken);
     Speak(*listView2_, kResultsSpoken);
 }

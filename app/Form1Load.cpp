@@ -11,6 +11,7 @@
 #include "app/ApplySkin.h"
 #include "app/Form1.h"
 #include "app/HandCursor.h"
+#include "app/NumberListView.h"
 #include "app/ProgramFolder.h"
 #include "store/StoredList.h"
 

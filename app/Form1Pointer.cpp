@@ -7,6 +7,7 @@
 #include <QTreeView>
 
 #include "app/Form1.h"
+#include "app/NumberListView.h"
 
 // Pointer feedback: the hand over the thirteen push buttons, the arrow over
 // the background, the frame and the lists, and the hourglass always winning.
@@ -18,7 +19,8 @@ bool IsHover(const QEvent* event) {
     return event->type() == QEvent::Enter || event->type() == QEvent::MouseMove;
 }
 
-bool IsPartOf(const QTreeView* view, const QObject* watched) {
+template <class View>
+bool IsPartOf(const View* view, const QObject* watched) {
     return watched == view || watched == view->viewport() || watched == view->header();
 }
 
@@ -32,12 +34,14 @@ void Form1::watchPointer() {
     }
     frame1_->setMouseTracking(true);
     frame1_->installEventFilter(this);
-    for (QTreeView* view : {listView1_, listView2_}) {
+    const auto watchList = [this](QAbstractItemView* view, QWidget* header) {
         view->installEventFilter(this);
         view->viewport()->setMouseTracking(true);
         view->viewport()->installEventFilter(this);
-        view->header()->installEventFilter(this);
-    }
+        header->installEventFilter(this);
+    };
+    watchList(listView1_, listView1_->header());
+    watchList(listView2_, listView2_->header());
 }
 
 void Form1::Form_MouseMove() {

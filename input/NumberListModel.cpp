@@ -298,7 +298,9 @@ void NumberListModel::removeAt(int row) {
 }
 
 void NumberListModel::removeEach(std::vector<int> rows) {
-    std::sort(rows.begin(), rows.end());
+    if (!std::is_sorted(rows.begin(), rows.end())) {
+        std::sort(rows.begin(), rows.end());
+    }
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     std::erase_if(rows, [this](int row) { return row < 0 || row >= count(); });
     if (rows.empty()) {

@@ -107,7 +107,7 @@ TEST(Keyboard, CtrlCCopiesTheSelectedResultRowUnpaddedAndCtrlASelectsAll) {
     Button(*form, 10)->click();  // Hexadecimal: a36, a35
     Button(*form, 3)->click();
     ASSERT_EQ(form->results().count(), 4);
-    QTreeView* results = List(*form, 2);
+    QAbstractItemView* results = List(*form, 2);
     results->setCurrentIndex(form->results().index(3, 0));
     Key(results, Qt::Key_C, Qt::ControlModifier);
     const ResultRow& binary = form->results().row(3);
@@ -130,7 +130,7 @@ TEST(Keyboard, CtrlCInTheNumberListCopiesTheSelectedEntriesOnePerLine) {
     AppHarness app;
     auto form = Shown(app);
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    QTreeView* list = List(*form, 1);
+    QAbstractItemView* list = List(*form, 1);
     Key(list, Qt::Key_C, Qt::ControlModifier);  // nothing selected: the clipboard stays
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     Button(*form, 11)->click();  // Octal: 112, 020
@@ -277,7 +277,7 @@ TEST(Undo, CtrlZGivesBackWhatClearListOrARemovalTook) {
     Key(Button(*form, 2), Qt::Key_Z, Qt::ControlModifier);  // one level: nothing more
     EXPECT_EQ(Entries(*form), QStringList({"123", "1000"}));
 
-    QTreeView* list = List(*form, 1);
+    QAbstractItemView* list = List(*form, 1);
     list->setCurrentIndex(form->numbers().index(0));
     Key(list, Qt::Key_Delete);
     EXPECT_EQ(Entries(*form), QStringList({"1000"}));

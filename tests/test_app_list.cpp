@@ -55,7 +55,7 @@ TEST(ListEvents, DoubleClickAndDeleteRemoveTheSelectedRow) {
     form->show();
     Button(*form, 10)->click();
     Button(*form, 10)->click();
-    auto* list = Control<QTreeView>(*form, "ListView1");
+    auto* list = List(*form, 1);
     list->setCurrentIndex(form->numbers().index(1));
     QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5),
                             Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);

@@ -151,7 +151,7 @@ QRect HeaderLabelRoom(QHeaderView* header, int section) {
     return header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
 }
 
-QRect CellTextRoom(QTreeView* view, const QModelIndex& index) {
+QRect CellTextRoom(QAbstractItemView* view, const QModelIndex& index) {
     QStyleOptionViewItem option;
     option.initFrom(view);
     option.rect = view->visualRect(index);
@@ -190,9 +190,9 @@ std::vector<ShownText> ShownTexts(Form1& form) {
         add("options", option, option->text(), Qt::AlignLeft | Qt::AlignVCenter,
             CaptionRoom(option, QStyle::SE_RadioButtonContents));
     }
-    for (const char* name : {"ListView1", "ListView2"}) {
-        auto* view = Control<QTreeView>(form, QString::fromLatin1(name));
-        QHeaderView* header = view->header();
+    for (int list : {1, 2}) {
+        QAbstractItemView* view = List(form, list);
+        QHeaderView* header = ListHeader(form, list);
         for (int section = 0; section < header->count(); ++section) {
             add("headers", header->viewport(),
                 header->model()->headerData(section, Qt::Horizontal).toString(),
@@ -202,9 +202,8 @@ std::vector<ShownText> ShownTexts(Form1& form) {
         for (int row = 0; row < model->rowCount(); ++row) {
             for (int column = 0; column < model->columnCount(); ++column) {
                 const QModelIndex index = model->index(row, column);
-                add(view == Control<QTreeView>(form, QStringLiteral("ListView1")) ? "list entries"
-                                                                                  : "result cells",
-                    view->viewport(), index.data().toString(), Qt::AlignLeft | Qt::AlignVCenter,
+                add(list == 1 ? "list entries" : "result cells", view->viewport(),
+                    index.data().toString(), Qt::AlignLeft | Qt::AlignVCenter,
                     CellTextRoom(view, index));
             }
         }
@@ -265,7 +264,7 @@ TEST_F(LookTest, AChangeOfSchemeWhileTheWindowIsOpenIsFollowed) {
         const Twips twips(form->logicalDpiX(), form->logicalDpiY());
         EXPECT_EQ(QColor(image.pixel(twips.x(4020), twips.y(2200))).name(),
                   (look.skin ? face : QColor(Qt::white)).name());
-        auto* list = Control<QTreeView>(*form, QStringLiteral("ListView1"));
+        auto* list = List(*form, 1);
         EXPECT_EQ(QColor(image.pixel(list->viewport()->mapTo(form.get(), QPoint(400, 60)))).name(),
                   QApplication::palette().color(QPalette::Base).name());
         std::printf("contrast, switched to %s while open: lowest %.2f:1\n", look.name, lowest);
@@ -438,13 +437,13 @@ std::vector<Fit> Captions(Form1& form) {
     }
     auto* frame = Control<QGroupBox>(form, QStringLiteral("Frame1"));
     fits.push_back({frame->objectName(), frame->font(), frame->title(), FrameTitleRoom(frame)});
-    for (const char* name : {"ListView1", "ListView2"}) {
-        QHeaderView* header = Control<QTreeView>(form, QString::fromLatin1(name))->header();
+    for (int list : {1, 2}) {
+        QHeaderView* header = ListHeader(form, list);
         for (int section = 0; section < header->count(); ++section) {
-            fits.push_back(
-                {QStringLiteral("%1 header %2").arg(QString::fromLatin1(name)).arg(section),
-                 header->font(), header->model()->headerData(section, Qt::Horizontal).toString(),
-                 HeaderLabelRoom(header, section)});
+            fits.push_back({QStringLiteral("ListView%1 header %2").arg(list).arg(section),
+                            header->font(),
+                            header->model()->headerData(section, Qt::Horizontal).toString(),
+                            HeaderLabelRoom(header, section)});
         }
     }
     return fits;
@@ -556,7 +555,7 @@ TEST_F(LookTest, TheProgressBarsValueIsItsCaptionAndItsNumbersStayReadable) {
 TEST_F(LookTest, TabReachesEveryControlAndEachTellsItsState) {
     auto form = startWithResults(kLooks[1]);
     form->activateWindow();
-    auto* list = Control<QTreeView>(*form, QStringLiteral("ListView1"));
+    auto* list = List(*form, 1);
     list->setFocus(Qt::TabFocusReason);
     QCoreApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), list);

@@ -147,7 +147,7 @@ TEST(Calculating, WhileARunYieldsNothingChangesTheListOrTheBase) {
     auto form = app.start(&pump);
     Button(*form, 12)->click();  // Binary: 101, 111
     ASSERT_EQ(form->results().count(), 0);
-    auto* list = Control<QTreeView>(*form, "ListView1");
+    auto* list = List(*form, 1);
     list->setCurrentIndex(form->numbers().index(0));
     form->results().addRow(QStringLiteral("earlier"));
 
@@ -237,14 +237,14 @@ QStringList ExpectedRow(const std::vector<double>& values, Base base) {
     return row;
 }
 
-void PostDoubleClick(QTreeView* view) {
+void PostDoubleClick(QAbstractItemView* view) {
     const QPointF at(5, 5);
     QCoreApplication::postEvent(
         view->viewport(), new QMouseEvent(QEvent::MouseButtonDblClick, at, view->mapToGlobal(at),
                                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
 }
 
-void PostDeleteKey(QTreeView* view) {
+void PostDeleteKey(QAbstractItemView* view) {
     QCoreApplication::postEvent(view,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier));
 }
@@ -261,7 +261,7 @@ TEST(BusyRun, AMillionEntriesWhileTheUserPressesEverythingEndInOneConsistentTabl
     app.runYieldInterval = std::chrono::milliseconds(1);
     testing::ScriptedPump pump;
     auto form = app.start(&pump);
-    auto* list = Control<QTreeView>(*form, "ListView1");
+    auto* list = List(*form, 1);
     auto* table = Control<QTreeView>(*form, "ListView2");
 
     // An earlier run's rows, then the million entries in place of its list.

@@ -41,7 +41,7 @@ TEST(Form1Layout, ControlsSitAtTheirDesignPlacesWithTheirCaptionsAndFonts) {
     EXPECT_EQ(form->objectName(), QStringLiteral("Form1"));
     EXPECT_EQ(form->size(), QSize(twips.x(8040), twips.y(8880)));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
-    EXPECT_EQ(Control<QTreeView>(*form, "ListView1")->geometry(), twips.rect(120, 120, 7800, 1815));
+    EXPECT_EQ(List(*form, 1)->geometry(), twips.rect(120, 120, 7800, 1815));
     EXPECT_EQ(Control<QTreeView>(*form, "ListView2")->geometry(),
               twips.rect(120, 5400, 7800, 1815));
     EXPECT_EQ(Button(*form, 9)->geometry(), twips.rect(4080, 2550, 3840, 405));
@@ -75,10 +75,10 @@ TEST(Form1Layout, ColumnsAreBuiltAtStartUpWithTheirWidths) {
     AppHarness app;
     auto form = app.start();
     const Twips twips(form->logicalDpiX(), form->logicalDpiY());
-    auto* list = Control<QTreeView>(*form, "ListView1");
+    QAbstractItemView* list = List(*form, 1);
     auto* table = Control<QTreeView>(*form, "ListView2");
     EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Number(s)"));
-    EXPECT_EQ(list->header()->sectionSize(0), twips.x(7000));
+    EXPECT_EQ(ListHeader(*form, 1)->sectionSize(0), twips.x(7000));
     const QStringList captions{"Base", "Addition", "Subtraction", "Multiplication", "Division"};
     for (int column = 0; column < 5; ++column) {
         EXPECT_EQ(table->model()->headerData(column, Qt::Horizontal).toString(), captions[column]);
@@ -90,7 +90,7 @@ TEST(Form1Layout, TabOrderFollowsTheDesign) {
     AppHarness app;
     auto form = app.start();
     QStringList order;
-    QWidget* widget = Control<QTreeView>(*form, "ListView1");
+    QWidget* widget = List(*form, 1);
     do {
         if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->parentWidget() != nullptr) {
             order << widget->objectName();
@@ -304,7 +304,7 @@ TEST(Pointer, HandOverPushButtonsArrowElsewhereAndTheHourglassAlwaysWins) {
 
     form->setPointer(Pointer::Busy);
     Hover(Button(*form, 3), QEvent::Enter);
-    Hover(Control<QTreeView>(*form, "ListView1")->viewport());
+    Hover(List(*form, 1)->viewport());
     Hover(form.get());
     EXPECT_EQ(form->pointer(), Pointer::Busy);
     EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);

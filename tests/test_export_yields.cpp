@@ -49,7 +49,7 @@ QString WriteListFile(AppHarness& app, const QByteArray& bytes) {
 
 // Selects the first entry and tries every way of taking entries out.
 void TryRemovingAndClearing(Form1& form) {
-    auto* list = Control<QTreeView>(form, QStringLiteral("ListView1"));
+    auto* list = List(form, 1);
     list->setCurrentIndex(form.numbers().index(0));
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QCoreApplication::sendEvent(list, &del);

@@ -36,7 +36,7 @@ const QString kListToolTip = QStringLiteral(
 // What hovering at a point of a list's viewport shows, as Qt asks for it. A
 // tip that is only being hidden keeps its text a moment, so a marker stands
 // before each question: an answer of nothing leaves the marker.
-QString ToolTipAt(QTreeView* view, QPoint at) {
+QString ToolTipAt(QAbstractItemView* view, QPoint at) {
     QToolTip::showText(view->mapToGlobal(QPoint(0, 0)), QStringLiteral("marker"));
     QHelpEvent hover(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
     QCoreApplication::sendEvent(view->viewport(), &hover);
@@ -58,7 +58,7 @@ TEST(ListToolTip, EveryCellOfBothListsShowsTheListsToolTip) {
             EXPECT_EQ(ToolTipAt(table, cell.center()), kListToolTip) << row << "," << column;
         }
     }
-    auto* list = Control<QTreeView>(*form, "ListView1");
+    auto* list = List(*form, 1);
     const QRect entry = list->visualRect(form->numbers().index(1));
     EXPECT_EQ(ToolTipAt(list, entry.center()), kListToolTip);
     // Below the last row as well.

@@ -74,7 +74,7 @@ QRadioButton::indicator:disabled {
     border-color: palette(mid);
 }
 
-QTreeView {
+QTreeView, quillora--NumberListView {
     color: palette(text);
     background-color: palette(base);
     border: 1px solid palette(mid);

@@ -9,9 +9,11 @@
 #include <map>
 #include <memory>
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -103,8 +105,13 @@ inline QRadioButton* Option(Form1& form, Base base) {
 }
 
 // ListView1 holds the entries, ListView2 the results.
-inline QTreeView* List(Form1& form, int index) {
-    return Control<QTreeView>(form, QStringLiteral("ListView%1").arg(index));
+inline QAbstractItemView* List(Form1& form, int index) {
+    return Control<QAbstractItemView>(form, QStringLiteral("ListView%1").arg(index));
+}
+
+// The column header of either list.
+inline QHeaderView* ListHeader(Form1& form, int index) {
+    return List(form, index)->findChild<QHeaderView*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 // The decimal samples calculated: four result rows, all ticked.
