@@ -12,8 +12,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTest>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 
 #include <gmpxx.h>
@@ -39,7 +39,7 @@ QWidget* ExactWindow(Form1& form) {
 // A fresh list of the entries in base, typed in as the user would.
 void TypeList(AppHarness& app, Form1& form, Base base, const QString& entries) {
     Button(form, 9 + static_cast<int>(base))->click();  // the base's samples select it
-    Button(form, 2)->click();                            // "Clear List"
+    Button(form, 2)->click();                           // "Clear List"
     app.dialogs.inputAnswers = {entries};
     Button(form, 6)->click();
 }
@@ -55,7 +55,8 @@ QString ExactCell(Form1& form, Base row, int operation) {
 }
 
 void ChooseWord(Form1& form, const char* choice) {
-    Control<QComboBox>(*ExactWindow(form), "ExactWord")->setCurrentText(QString::fromLatin1(choice));
+    Control<QComboBox>(*ExactWindow(form), "ExactWord")
+        ->setCurrentText(QString::fromLatin1(choice));
 }
 
 // ---- Opening ---------------------------------------------------------------
@@ -78,7 +79,7 @@ TEST(ExactWindow, CtrlEAndTheResultsTablesMenuOpenItAndEscapeClosesIt) {
     QTest::keyClick(exact->findChild<QComboBox*>(), Qt::Key_Escape);
     EXPECT_FALSE(exact->isVisible());
 
-    QTreeView* results = List(*form, 2);
+    QAbstractItemView* results = List(*form, 2);
     EXPECT_EQ(results->contextMenuPolicy(), Qt::ActionsContextMenu);
     ASSERT_EQ(results->actions().size(), 1);
     QAction* menuItem = results->actions().front();
@@ -108,8 +109,8 @@ TEST(ExactWindow, EveryRunFillsItOpenOrNotBesideAnUnchangedResultsTable) {
     const QString third = ExactCell(*form, Base::Decimal, 4);
     EXPECT_TRUE(third.startsWith(QStringLiteral("3002399751580330.666"))) << third.toStdString();
     EXPECT_TRUE(third.endsWith(QStringLiteral("…"))) << third.toStdString();
-    EXPECT_EQ(form->exactResults().table().data(
-                  form->exactResults().table().index(0, 4), Qt::ToolTipRole),
+    EXPECT_EQ(form->exactResults().table().data(form->exactResults().table().index(0, 4),
+                                                Qt::ToolTipRole),
               QStringLiteral("9007199254740992/3"));
     // Every message the two runs gave is the run's own.
     for (const auto& message : app.dialogs.messages) {
@@ -202,7 +203,8 @@ TEST(ExactWindow, TheWordAndGroupingRewriteTheCellsAndARestartKeepsThem) {
     ChooseWord(*form, "32 bits");
     EXPECT_EQ(ExactCell(*form, Base::Hexadecimal, 2), QStringLiteral("FFFFFFFC"));
     EXPECT_EQ(ExactCell(*form, Base::Octal, 2), QStringLiteral("37777777774"));
-    EXPECT_EQ(ExactCell(*form, Base::Binary, 2), QStringLiteral("11111111111111111111111111111100"));
+    EXPECT_EQ(ExactCell(*form, Base::Binary, 2),
+              QStringLiteral("11111111111111111111111111111100"));
     EXPECT_EQ(ExactCell(*form, Base::Decimal, 2), QStringLiteral("-4"));  // the Decimal row stays
     Control<QCheckBox>(*ExactWindow(*form), "ExactGroupDigits")->setChecked(true);
     EXPECT_EQ(ExactCell(*form, Base::Hexadecimal, 2), QStringLiteral("FFFF FFFC"));
