@@ -13,7 +13,9 @@ namespace quillora {
 // Returns the exit status: 0 when the results were printed; 1 for fewer than
 // two numbers, an input that cannot be read (nothing printed), a failure the
 // window would report (the results still printed) or, with --strict, a
-// skipped line; 2 for what the options ask and this build cannot do.
+// skipped line. With --exact the exact results are printed instead, as the
+// Exact Results window shows them, and failures of the doubles alone are
+// not told.
 int RunCalcCommand(const CalcOptions& options, std::FILE* out, std::FILE* err);
 
 }  // namespace quillora

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "calc/ExactFold.h"
+#include "calc/ListFold.h"
 #include "calc/ResultsTableModel.h"
 
 // The exact results as a table of the results table's own shape, so that the
@@ -28,6 +29,14 @@ const QStringList& WordChoices();
 // that is no choice.
 std::optional<int> WordBitsOfChoice(const QString& text);
 QString WordChoiceOf(int wordBits);
+
+// The cells and their tool tips of each row (in the order of kAllBases) and
+// operation, as the exact results window shows them.
+struct ExactTexts {
+    ResultTexts cells;
+    ResultTexts toolTips;
+};
+ExactTexts WriteExactResults(const ExactResults& results, const ExactView& view);
 
 // Writes the four rows, Decimal to Binary, of the results into table, each
 // cell with its full text as its tool tip, or the reduced fraction where the

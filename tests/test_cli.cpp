@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "calc/ExactResultsTable.h"
 #include "input/ListStream.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
@@ -176,21 +177,29 @@ QByteArray RandomList(std::mt19937& random, Base base) {
 struct WindowRun {
     std::vector<QStringList> rows;
     QStringList reports;
+    std::vector<QStringList> exactRows;  // the Exact Results window's, in the view asked
 };
 
-WindowRun RunInWindow(const QString& path, Base base) {
+WindowRun RunInWindow(const QString& path, Base base, const ExactView& view = {}) {
     AppHarness app;
     auto form = app.start();
+    form->exactResults().setView(view);
     Option(*form, base)->click();
     app.dialogs.openAnswers = {{path}};
     Button(*form, 1)->click();
     app.dialogs.messages.clear();
     Button(*form, 3)->click();
-    WindowRun run{{kHeader}, {}};
-    for (int r = 0; r < form->results().count(); ++r) {
-        const ResultRow& row = form->results().row(r);
-        run.rows.push_back({row.base, row.cells[0], row.cells[1], row.cells[2], row.cells[3]});
-    }
+    WindowRun run;
+    const auto rowsOf = [](const ResultsTableModel& table) {
+        std::vector<QStringList> rows{kHeader};
+        for (int r = 0; r < table.count(); ++r) {
+            const ResultRow& row = table.row(r);
+            rows.push_back({row.base, row.cells[0], row.cells[1], row.cells[2], row.cells[3]});
+        }
+        return rows;
+    };
+    run.rows = rowsOf(form->results());
+    run.exactRows = rowsOf(form->exactResults().table());
     for (const testing::ShownMessage& message : app.dialogs.messages) {
         if (message.text.contains(QStringLiteral(" at line "))) {
             // "<description>\r\nin ...PushButton3_Click at line <label>\r\r..."
@@ -234,6 +243,49 @@ TEST_F(Cli, RandomListsInEveryBaseGiveTheWindowsTableCellForCell) {
         }
     }
     EXPECT_GT(reported, 0) << "no list made the run report a failure";
+}
+
+// --exact: the Exact Results window's table, in the same word and grouping.
+TEST_F(Cli, ExactGivesTheExactResultsWindowsTableCellForCell) {
+    std::mt19937 random(20261210);
+    const int words[] = {0, 8, 16, 32, 64, 128};
+    for (Base base : kAllBases) {
+        for (int round = 0; round < 4; ++round) {
+            const QByteArray list = RandomList(random, base);
+            const QString path = file(QStringLiteral("list.txt"), list);
+            const ExactView view{words[random() % 6], random() % 2 == 0};
+            SCOPED_TRACE(BaseName(base).toStdString() + " word " + std::to_string(view.wordBits) +
+                         " list:\n" + list.toStdString());
+            const WindowRun window = RunInWindow(path, base, view);
+            QStringList arguments{QStringLiteral("--base=") + BaseName(base).toLower(),
+                                  QStringLiteral("--exact"), QStringLiteral("--format=tsv"), path};
+            if (view.wordBits != 0) {
+                arguments << QStringLiteral("--word=%1").arg(view.wordBits);
+            }
+            if (view.group) {
+                arguments << QStringLiteral("--group");
+            }
+            const Ran ran = calc(arguments);
+            if (window.rows.size() == 1) {
+                EXPECT_EQ(ran.status, 1);
+                continue;
+            }
+            EXPECT_EQ(TsvRows(ran.out), window.exactRows);
+        }
+    }
+
+    // Lower-case digits straight from a pipe, and no overflow of the doubles
+    // told (their product passes the double range).
+    const Ran exact =
+        calc({QStringLiteral("-bhex"), QStringLiteral("--exact"), QStringLiteral("--format=json")},
+             "ff\n" + QByteArray(255, 'F') + "\n" + QByteArray(255, 'F') + "\n");
+    EXPECT_EQ(exact.status, 0) << exact.err.toStdString();
+    EXPECT_TRUE(exact.err.isEmpty()) << exact.err.toStdString();
+    const QJsonObject object = QJsonDocument::fromJson(exact.out).object();
+    EXPECT_EQ(object.value("exact"), QJsonValue(true));
+    EXPECT_EQ(
+        object.value("results").toObject().value("Hexadecimal").toObject().value("Subtraction"),
+        QJsonValue(QStringLiteral("-1") + QString(252, QLatin1Char('F')) + QStringLiteral("EFF")));
 }
 
 // ---- exit status and messages -----------------------------------------------
@@ -306,13 +358,6 @@ TEST_F(Cli, EachExitStatusWithItsMessage) {
     const Ran alone = run({QStringLiteral("--base=hex")});
     EXPECT_EQ(alone.status, 2);
     EXPECT_EQ(alone.err, QStringLiteral("quillora: --base needs --calc") + tryHelp);
-
-    const Ran exact =
-        calc({QStringLiteral("--exact"), QStringLiteral("--word=32"), QStringLiteral("--group")},
-             "1\n2\n");
-    EXPECT_EQ(exact.status, 2);
-    EXPECT_TRUE(exact.out.isEmpty());
-    EXPECT_EQ(exact.err, QStringLiteral("quillora: --exact is not available in this build\n"));
 }
 
 TEST_F(Cli, StrictTurnsSkippedLinesIntoStatusOneAndStandardOutputHoldsOnlyResults) {
