@@ -66,7 +66,8 @@ EntryBatch HexadecimalEntries(int count) {
     return entries;
 }
 
-void RunOver(benchmark::State& state, Base base, const EntryBatch& entries) {
+// exact: the run folds exactly beside its doubles, as the window's runs do.
+void RunOver(benchmark::State& state, Base base, const EntryBatch& entries, bool exact = false) {
     NumberListModel list;
     list.appendMany(entries);
     const FakeBaseFlags flags(base);
@@ -77,15 +78,19 @@ void RunOver(benchmark::State& state, Base base, const EntryBatch& entries) {
     GapPump pump;
     QuietDialogs dialogs;
     CountingReport report;
-    const CalculationContext context{
+    int exactRuns = 0;
+    CalculationContext context{
         list, flags, results, {dialogs, pointer, busy, progress, pump, report}};
+    if (exact) {
+        context.exactResults = [&](const ExactResults&) { ++exactRuns; };
+    }
     double longest = 0;
     for (auto _ : state) {
         pump.start();
         RunCalculation(context);
         longest = std::max(longest, pump.longestMs());
     }
-    if (results.count() != 4) {
+    if (results.count() != 4 || (exact && exactRuns == 0)) {
         state.SkipWithError("the run did not fill the results table");
     }
     state.counters["longest_pump_gap_ms"] = longest;
@@ -111,10 +116,41 @@ void BM_RunHexadecimalTenMillion(benchmark::State& state) {
     RunOver(state, Base::Hexadecimal, HexadecimalEntries(10 * kMillion));
 }
 
+// The same runs with the exact fold beside the doubles, as the window runs
+// them: what it costs shows against the runs above, in the same program.
+void BM_RunExactDecimalMillion(benchmark::State& state) {
+    RunOver(state, Base::Decimal, DecimalEntries(kMillion), true);
+}
+
+void BM_RunExactHexadecimalMillion(benchmark::State& state) {
+    RunOver(state, Base::Hexadecimal, HexadecimalEntries(kMillion), true);
+}
+
+void BM_RunExactDecimalTenMillion(benchmark::State& state) {
+    RunOver(state, Base::Decimal, DecimalEntries(10 * kMillion), true);
+}
+
+void BM_RunExactHexadecimalTenMillion(benchmark::State& state) {
+    RunOver(state, Base::Hexadecimal, HexadecimalEntries(10 * kMillion), true);
+}
+
 BENCHMARK(BM_RunDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_RunHexadecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_RunDecimalTenMillion)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_RunHexadecimalTenMillion)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_RunExactDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_RunExactHexadecimalMillion)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_RunExactDecimalTenMillion)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_RunExactHexadecimalTenMillion)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 // The exact fold alone, entry by entry as the run would call it: what it adds to
 // a run's time per entry. Beside it the double fold alone, read the way the run
@@ -201,18 +237,36 @@ void BM_DoubleFoldDecimalMillion(benchmark::State& state) {
     DoubleFoldOver(state, Base::Decimal, DecimalEntries(kMillion));
 }
 
+// The worst of the bound check in a whole run: a million entries whose
+// product passes the bound early on, beside the same run without it.
+void BM_RunProductPastBoundMillion(benchmark::State& state) {
+    RunOver(state, Base::Decimal, Threes(kMillion));
+}
+void BM_RunExactProductPastBoundMillion(benchmark::State& state) {
+    RunOver(state, Base::Decimal, Threes(kMillion), true);
+}
+
 BENCHMARK(BM_ExactFoldHexadecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ExactFoldHexadecimalTenMillion)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ExactFoldDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ExactFoldProductPastBoundMillion)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DoubleFoldHexadecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_DoubleFoldDecimalMillion)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RunProductPastBoundMillion)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(BM_RunExactProductPastBoundMillion)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 // The real window, shown, with ten million decimal entries: the longest gap
 // between two turns of its event loop while Start Calculating runs, seen by a
 // zero timer that fires at every turn. Run it under Xvfb (QT_QPA_PLATFORM=xcb)
-// for the painting of a real screen; offscreen by default.
-void BM_WindowRunTenMillion(benchmark::State& state) {
+// for the painting of a real screen; offscreen by default. Every run folds
+// exactly too; exactOpen shows the Exact Results window throughout.
+void WindowRunTenMillion(benchmark::State& state, bool exactOpen) {
     const QTemporaryDir store;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, store.path());
@@ -225,6 +279,9 @@ void BM_WindowRunTenMillion(benchmark::State& state) {
     form->show();
     form->Option1_Click();
     form->numbers().appendMany(DecimalEntries(10 * kMillion));
+    if (exactOpen) {
+        form->exactResults().open();
+    }
     QCoreApplication::processEvents();
     Clock::time_point last;
     Clock::duration longest{};
@@ -251,6 +308,17 @@ void BM_WindowRunTenMillion(benchmark::State& state) {
     form.reset();
 }
 
+void BM_WindowRunTenMillion(benchmark::State& state) {
+    WindowRunTenMillion(state, false);
+}
+void BM_WindowRunTenMillionExactResultsOpen(benchmark::State& state) {
+    WindowRunTenMillion(state, true);
+}
+
 BENCHMARK(BM_WindowRunTenMillion)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_WindowRunTenMillionExactResultsOpen)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 }  // namespace
