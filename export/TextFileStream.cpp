@@ -1,5 +1,6 @@
 #include "export/TextFileStream.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "export/RegularFile.h"
@@ -14,7 +15,11 @@ void TextFileStream::create(const QString& fileName) {
 
 void TextFileStream::writeLine(const QString& text) {
     requireOpen();
-    const QByteArray bytes = text.toLatin1() + "\r\n";
+    // Latin-1 turns a character it lacks into "?", so a line holding one (an
+    // exact result's "…") goes as UTF-8, which writes ASCII alike.
+    const bool latin1 =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    const QByteArray bytes = (latin1 ? text.toLatin1() : text.toUtf8()) + "\r\n";
     if (file_.write(bytes) != bytes.size()) {
         throw std::runtime_error(file_.errorString().toStdString());
     }

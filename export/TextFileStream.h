@@ -6,7 +6,8 @@
 namespace quillora {
 
 // A text file written line by line: one byte per character (Latin-1), no
-// byte-order mark, CR LF after every line. Every operation on a file that
+// byte-order mark, CR LF after every line. A line with a character Latin-1
+// lacks is written as UTF-8 instead of losing it. Every operation on a file that
 // could not be created fails again, so each write is reported on its own.
 class TextFileStream {
   public:

@@ -1,8 +1,8 @@
 // The two text forms of the results table, over any cells and ticks: the
 // aligned text file (header and ticked rows, every cell padded to its
 // column's width over headers and all rows and ended by a TAB, CR LF, one
-// Latin-1 byte per character) and the clipboard text (ticked rows, cells
-// padded to the widest cell of the column except the last, TAB-separated,
+// Latin-1 byte per character, or UTF-8 for a line with a character beyond it) and the clipboard
+// text (ticked rows, cells padded to the widest cell of the column except the last, TAB-separated,
 // trailing spaces dropped, CR LF). Each is compared with the form built
 // here from its description, and neither reports a failure.
 #include <algorithm>
@@ -81,11 +81,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             clipWidths[c] = std::max(clipWidths[c], cell(r, c).size());
         }
     }
-    QString fileText;
+    QByteArray fileText;
+    const auto addLine = [&](const QString& line) {
+        const bool latin1 =
+            std::all_of(line.begin(), line.end(), [](QChar ch) { return ch.unicode() <= 0xFF; });
+        fileText += (latin1 ? line.toLatin1() : line.toUtf8()) + "\r\n";
+    };
+    QString header;
     for (int c = 0; c < columns; ++c) {
-        fileText += Padded(table.headerText(c), fileWidths[c]) + QLatin1Char('\t');
+        header += Padded(table.headerText(c), fileWidths[c]) + QLatin1Char('\t');
     }
-    fileText += QStringLiteral("\r\n");
+    addLine(header);
     QString clipText;
     for (int r = 0; r < rows; ++r) {
         if (!table.row(r).checked) {
@@ -100,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (clip.endsWith(QLatin1Char(' '))) {
             clip.chop(1);
         }
-        fileText += line + QStringLiteral("\r\n");
+        addLine(line);
         clipText += clip + QStringLiteral("\r\n");
     }
 
@@ -110,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SaveListviewProperlySpaced(table, path, nullptr, pump, report);
     QFile written(path);
     Require(written.open(QIODevice::ReadOnly), "the results file is missing");
-    Require(written.readAll() == fileText.toLatin1(), "the results file differs from its form");
+    Require(written.readAll() == fileText, "the results file differs from its form");
 
     Steps steps(report, "clipboard");
     Require(ClipboardText(table, pump, steps) == clipText,

@@ -282,6 +282,20 @@ class CellsSheets : public SpreadsheetProvider {
     std::vector<std::pair<QString, CellReading>> cells;
 };
 
+TEST(ExactWindow, ARoundedResultKeepsItsMarkInTheTextFile) {
+    AppHarness app;
+    auto form = app.start();
+    Calculate(app, *form, Base::Decimal, QStringLiteral("1,3"));
+    form->exactResults().table().setChecked(0, true);
+    const QString file = app.temp.filePath(QStringLiteral("third.txt"));
+    app.dialogs.saveAnswers.push_back(file);
+    Control<QPushButton>(*ExactWindow(*form), "ExactSaveText")->click();
+    // UTF-8 where Latin-1 would have written "?" for the mark.
+    const QByteArray text = FileBytes(file);
+    EXPECT_TRUE(text.contains("\t0." + QByteArray(64, '3') + "\xE2\x80\xA6")) << text.constData();
+    EXPECT_FALSE(text.contains('?'));
+}
+
 TEST(ExactWindow, EachExportTakesTheExactTextsOfItsTickedRows) {
     AppHarness app;
     KeepingClipboard clipboard;
