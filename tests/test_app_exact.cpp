@@ -23,6 +23,7 @@
 #include "export/Spreadsheet.h"
 #include "input/NumberListModel.h"
 #include "support/AppHarness.h"
+#include "support/ExportFixture.h"
 #include "support/PixelContrast.h"
 #include "support/QStringPrinting.h"
 #include "support/WindowChecks.h"
@@ -122,19 +123,10 @@ TEST(ExactWindow, EveryRunFillsItOpenOrNotBesideAnUnchangedResultsTable) {
 std::vector<QStringList> PlainRun(const std::vector<std::string>& entries, Base base) {
     NumberListModel list;
     list.appendMany(entries);
-    struct Flags : BaseFlags {
-        Base chosen;
-        bool flag(Base b) const override { return b == chosen; }
-    } flags;
-    flags.chosen = base;
+    const FakeBaseFlags flags(base);
     ResultsTableModel results;
-    RecordingDialogs dialogs;
-    FakePointer pointer;
-    BusyState busy{pointer};
-    FakeProgress progress;
-    FakePump pump;
-    RecordingReport report;
-    RunCalculation({list, flags, results, {dialogs, pointer, busy, progress, pump, report}});
+    FakeWindow window;
+    RunCalculation({list, flags, results, window.ports()});
     std::vector<QStringList> rows;
     for (int r = 0; r < results.count(); ++r) {
         const ResultRow& row = results.row(r);
@@ -246,16 +238,6 @@ TEST(ExactWindow, AStoreThatNeverSawTheWindowGetsNoneOfItsKeys) {
 }
 
 // ---- Exports ---------------------------------------------------------------
-
-class KeepingClipboard : public ClipboardPort {
-  public:
-    bool clear() override { return true; }
-    bool setText(const QString& given) override {
-        text = given;
-        return true;
-    }
-    QString text;
-};
 
 // Keeps every cell it is handed and how.
 class CellsSheet : public Spreadsheet {

@@ -31,6 +31,7 @@
 #include "app/Form1.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
+#include "support/WindowChecks.h"
 
 // The window as a desktop user drives it: Enter, Ctrl+C, Ctrl+A, Ctrl+V,
 // Ctrl+Z, drops, and the program started from a shell.
@@ -357,31 +358,19 @@ Ran RunProgram(const QStringList& arguments, const QProcessEnvironment& environm
     return ran;
 }
 
-// No display of any kind, and a scratch home so no real settings are touched.
-QProcessEnvironment Bare(const QTemporaryDir& home) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        environment.remove(QString::fromLatin1(name));
-    }
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    return environment;
-}
-
 TEST(CommandLine, HelpAndVersionPrintAndEndWithoutAnyDisplay) {
     QTemporaryDir home;
-    const Ran help = RunProgram({QStringLiteral("--help")}, Bare(home));
+    const Ran help = RunProgram({QStringLiteral("--help")}, BareEnvironment(home));
     EXPECT_EQ(help.status, 0) << help.err.toStdString();
     EXPECT_FALSE(help.crashed);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: quillora [options] [FILE...]\n")))
         << help.out.toStdString();
     EXPECT_TRUE(help.out.contains(QStringLiteral("--version")));
     EXPECT_TRUE(help.err.isEmpty());
-    const Ran version = RunProgram({QStringLiteral("--version")}, Bare(home));
+    const Ran version = RunProgram({QStringLiteral("--version")}, BareEnvironment(home));
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, QStringLiteral("quillora 0.1.0\n"));
-    const Ran wrong = RunProgram({QStringLiteral("--frobnicate")}, Bare(home));
+    const Ran wrong = RunProgram({QStringLiteral("--frobnicate")}, BareEnvironment(home));
     EXPECT_EQ(wrong.status, 1);
     EXPECT_TRUE(wrong.err.startsWith(QStringLiteral("quillora: Unknown option 'frobnicate'.")))
         << wrong.err.toStdString();
@@ -390,7 +379,7 @@ TEST(CommandLine, HelpAndVersionPrintAndEndWithoutAnyDisplay) {
 
 TEST(CommandLine, WithoutADisplayOneLineOnStandardErrorAndStatusOne) {
     QTemporaryDir home;
-    QProcessEnvironment none = Bare(home);
+    QProcessEnvironment none = BareEnvironment(home);
     QProcessEnvironment deadX = none;
     deadX.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(60000 + getpid() % 5000));
     QProcessEnvironment deadXcb = deadX;
@@ -414,7 +403,7 @@ TEST(CommandLine, FilesLoadAfterTheStoredListAsDroppedFilesDo) {
     QSettings(home.filePath(QStringLiteral("config/Tolvenrix.conf")), QSettings::IniFormat)
         .setValue(QStringLiteral("Quillora/Zip Codes"), QStringLiteral("1;2"));
     const QString a = WriteFile(home, "a.txt", "3\r\n4\n");
-    QProcessEnvironment environment = Bare(home);
+    QProcessEnvironment environment = BareEnvironment(home);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("QUILLORA_SMOKE_CLOSE_MS"), QStringLiteral("1500"));
     // After "--" a name may start with a dash; a relative one is the working folder's.
@@ -589,7 +578,7 @@ TEST(RealDesktop, TextPastedWithXclipAndAFileDroppedWithXdotoolJoinTheList) {
     OwnXServer x;
     ASSERT_TRUE(x.up());
     QTemporaryDir home;
-    QProcessEnvironment desktop = Bare(home);
+    QProcessEnvironment desktop = BareEnvironment(home);
     desktop.insert(QStringLiteral("DISPLAY"), x.display());
     desktop.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     const QString file = WriteFile(home, "dropped.txt", "8\n9\n");

@@ -21,6 +21,7 @@
 #include "export/ClipboardExport.h"
 #include "export/SpreadsheetExport.h"
 #include "support/AppHarness.h"
+#include "support/ExportFixture.h"
 #include "support/QStringPrinting.h"
 #include "support/ScriptedPump.h"
 #include "support/WindowChecks.h"
@@ -50,20 +51,6 @@ TEST(Calculating, HexSamplesThenStartCalculatingFillTheTableAndSayDone) {
     EXPECT_EQ(Control<QProgressBar>(*form, "ProgressBar1")->text(), QStringLiteral("Progress Bar"));
     EXPECT_EQ(Control<QProgressBar>(*form, "ProgressBar1")->value(), 0);
 }
-
-// A clipboard that keeps what it is given.
-class KeepingClipboard : public ClipboardPort {
-  public:
-    bool clear() override {
-        text.clear();
-        return true;
-    }
-    bool setText(const QString& given) override {
-        text = given;
-        return true;
-    }
-    QString text;
-};
 
 // A spreadsheet application that is not installed.
 class MissingSpreadsheets : public SpreadsheetProvider {

@@ -45,18 +45,6 @@ struct Ran {
     QString err;
 };
 
-// No display of any kind and a scratch home: --calc needs neither.
-QProcessEnvironment Bare(const QTemporaryDir& home) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        environment.remove(QString::fromLatin1(name));
-    }
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
-    return environment;
-}
-
 class Cli : public ::testing::Test {
   protected:
     // Runs quillora with these arguments, standard input fed from input (then
@@ -68,7 +56,7 @@ class Cli : public ::testing::Test {
 
     Ran run(const QStringList& arguments, const QByteArray& input = {}) {
         QProcess program;
-        program.setProcessEnvironment(Bare(home));
+        program.setProcessEnvironment(testing::BareEnvironment(home));
         program.setWorkingDirectory(dir.path());
         program.start(ProgramPath(), arguments);
         Ran ran;
@@ -421,7 +409,7 @@ TEST_F(Cli, AFifoNeverWrittenToThenClosedGivesNoResults) {
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QProcess program;
-    program.setProcessEnvironment(Bare(home));
+    program.setProcessEnvironment(testing::BareEnvironment(home));
     program.start(ProgramPath(), {QStringLiteral("--calc"), fifo});
     ASSERT_TRUE(program.waitForStarted(10000));
     // Blocks until the program opens its end; then closed without a byte.
@@ -537,7 +525,7 @@ TEST_F(Cli, EveryFormatParsesBackToTheSameTable) {
 // ---- independence -------------------------------------------------------------
 
 TEST_F(Cli, NeedsNoDisplayAndLeavesSettingsAndLockAlone) {
-    // Bare() has no display; a window would end with "cannot open a display".
+    // BareEnvironment() has no display; a window would end with "cannot open a display".
     const Ran ran = calc({}, "1\n2\n");
     EXPECT_EQ(ran.status, 0) << ran.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("config"))));

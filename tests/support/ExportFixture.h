@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "calc/ResultsTableModel.h"
+#include "export/ClipboardExport.h"
 #include "export/ExportContext.h"
 #include "support/FakePorts.h"
 
@@ -46,19 +47,27 @@ inline QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-class ExportTest : public ::testing::Test {
+class ExportTest : public ::testing::Test, protected FakeWindow {
   protected:
-    ExportContext context() { return {table, {dialogs, pointer, busy, progress, pump, report}}; }
+    ExportContext context() { return {table, ports()}; }
     QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
 
     ResultsTableModel table;
-    RecordingDialogs dialogs;
-    FakePointer pointer;
-    BusyState busy{pointer};
-    FakeProgress progress;
-    FakePump pump;
-    RecordingReport report;
     QTemporaryDir dir;
+};
+
+// A clipboard that keeps what it is given.
+class KeepingClipboard : public ClipboardPort {
+  public:
+    bool clear() override {
+        text.clear();
+        return true;
+    }
+    bool setText(const QString& given) override {
+        text = given;
+        return true;
+    }
+    QString text;
 };
 
 }  // namespace quillora::testing

@@ -15,9 +15,11 @@
 #include <QStringList>
 
 #include "core/Base.h"
+#include "core/BusyGuard.h"
 #include "core/NumberSource.h"
 #include "core/StepReport.h"
 #include "core/UiPorts.h"
+#include "core/WindowPorts.h"
 
 namespace quillora::testing {
 
@@ -201,6 +203,19 @@ class FakeBaseFlags : public BaseFlags {
     void clearAll() { on.fill(false); }
 
     std::array<bool, 4> on{};
+};
+
+// A window's ports, every one recording: what a room's logic runs against
+// in a test.
+struct FakeWindow {
+    WindowPorts ports() { return {dialogs, pointer, busy, progress, pump, report}; }
+
+    RecordingDialogs dialogs;
+    FakePointer pointer;
+    BusyState busy{pointer};
+    FakeProgress progress;
+    FakePump pump;
+    RecordingReport report;
 };
 
 }  // namespace quillora::testing

@@ -15,8 +15,10 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include "support/AppHarness.h"
 #include "support/FakePorts.h"
@@ -29,6 +31,19 @@ inline QString ReportText(const QString& description, const QString& handler, in
            QStringLiteral(" at line ") + QString::number(label) +
            QStringLiteral(
                "\r\rPlease email screenshot of this message to support@tolvenrix.example");
+}
+
+// The program's environment with no display of any kind and a scratch home,
+// so no real settings are touched.
+inline QProcessEnvironment BareEnvironment(const QTemporaryDir& home) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
+    return environment;
 }
 
 // Writes the file whole, making its folder where there is none.
