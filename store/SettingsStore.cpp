@@ -12,7 +12,9 @@
 #include "engine/EngineError.h"
 #include "store/IniLines.h"
 #include "store/IniValues.h"
+#include "core/StoredEntries.h"
 #include "store/SettingsFile.h"
+#include "store/StoredList.h"
 #include "store/TextSource.h"
 
 namespace quillora {
@@ -22,9 +24,16 @@ struct SettingsStore::Snapshot {
     SettingsFile file;
     std::string stamp;     // of the file the bytes came from; empty: not read yet
     bool settled = false;  // the stamp is sure to change with the file
-    QByteArray bytes;
+    std::string bytes;     // the file's, but for the list's value once that was taken
     ini::GroupLines lines;  // views into bytes
     std::string decoded;    // the last list read that needed decoding
+    std::string_view list;  // what readList gave last
+    // Where the list's value stood in the file's bytes, [at, at + size),
+    // before it was handed over to the list; it stood there in bytes too.
+    struct Taken {
+        std::size_t at = 0, size = 0;
+    };
+    std::optional<Taken> taken;
 };
 
 namespace {
@@ -47,6 +56,36 @@ std::string SectionName() {
     std::string name;
     ini::AppendKey(name, SettingsStore::kGroup);
     return name;
+}
+
+// True when rest, the file's bytes without [at, at + size), has the very key
+// lines of the whole file, the one that held those bytes left with an empty
+// value: so it stands for the file for every other key.
+bool SameLinesWithout(const ini::GroupLines& whole, std::string_view wholeBytes,
+                      const ini::GroupLines& rest, std::string_view restBytes, std::size_t at,
+                      std::size_t size) {
+    const auto moved = [&](std::size_t place) { return place <= at ? place : place - size; };
+    const auto offset = [](std::string_view value, std::string_view bytes) {
+        return static_cast<std::size_t>(value.data() - bytes.data());
+    };
+    if (whole.keys.size() != rest.keys.size() || whole.hasSection != rest.hasSection ||
+        moved(whole.appendAt) != rest.appendAt) {
+        return false;
+    }
+    for (std::size_t i = 0; i < whole.keys.size(); ++i) {
+        const ini::KeyLine& before = whole.keys[i];
+        const ini::KeyLine& after = rest.keys[i];
+        const std::size_t valueAt = offset(before.value, wholeBytes);
+        const bool held = valueAt <= at && at + size <= valueAt + before.value.size();
+        if (before.key != after.key || before.fromRoot != after.fromRoot ||
+            before.valueEndsAtComment != after.valueEndsAtComment ||
+            moved(before.start) != after.start || moved(before.end) != after.end ||
+            moved(valueAt) != offset(after.value, restBytes) ||
+            before.value.size() - (held ? size : 0) != after.value.size()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // What a key's line gives QSettings, beside the text meant for it.
@@ -250,17 +289,25 @@ const SettingsStore::Snapshot& SettingsStore::current() const {
         snapshot.stamp.clear();
         snapshot.settled = settled;
         snapshot.lines = {};
-        snapshot.bytes = snapshot.file.read().value_or(QByteArray());
-        snapshot.lines =
-            ini::FindGroup(std::string_view(snapshot.bytes.constData(),
-                                            static_cast<std::size_t>(snapshot.bytes.size())),
-                           kGroupName);
+        snapshot.list = {};
+        snapshot.taken.reset();
+        snapshot.bytes = snapshot.file.read().value_or(std::string());
+        snapshot.lines = ini::FindGroup(snapshot.bytes, kGroupName);
         snapshot.stamp = stamp;
     }
     return snapshot;
 }
 
+void SettingsStore::needList() const {
+    if (snapshot_ && snapshot_->taken) {
+        snapshot_->stamp.clear();
+    }
+}
+
 QString SettingsStore::read(const QString& key, const QString& defaultText) const {
+    if (key == kListKey) {
+        needList();
+    }
     const Snapshot& snapshot = current();
     const ini::KeyLine* line = ini::FindKey(snapshot.lines, key.toStdString());
     if (line == nullptr) {
@@ -270,8 +317,10 @@ QString SettingsStore::read(const QString& key, const QString& defaultText) cons
 }
 
 void SettingsStore::readList(std::string_view& list) const {
+    needList();
     current();
     Snapshot& snapshot = *snapshot_;
+    snapshot.list = {};
     const ini::KeyLine* line = ini::FindKey(snapshot.lines, kListKey.toStdString());
     if (line == nullptr) {
         list = {};
@@ -281,7 +330,7 @@ void SettingsStore::readList(std::string_view& list) const {
         throw SettingsFileError("Bad file format");
     }
     if (const std::optional<std::string_view> plain = ini::PlainValue(line->value)) {
-        list = *plain;
+        list = snapshot.list = *plain;
         return;
     }
     ini::Value value = ini::ReadValue(line->value);
@@ -289,7 +338,62 @@ void SettingsStore::readList(std::string_view& list) const {
         throw SettingsFileError("Bad file format");
     }
     snapshot.decoded = std::move(value.text);
-    list = snapshot.decoded;
+    list = snapshot.list = snapshot.decoded;
+}
+
+void SettingsStore::takeList(PieceSink& rows) {
+    if (!snapshot_ || snapshot_->list.empty()) {
+        return;
+    }
+    Snapshot& snapshot = *snapshot_;
+    const std::string_view list = snapshot.list;
+    if (list.data() == snapshot.decoded.data()) {
+        rows.adoptPieces(snapshot.decoded, 0, list.size(), kStoredListSeparator);
+        snapshot.decoded = {};
+        snapshot.list = {};
+        return;
+    }
+    // The file without the value stays for the other keys and the close: a
+    // few lines, where the whole file would be as large as the list again.
+    const auto at = static_cast<std::size_t>(list.data() - snapshot.bytes.data());
+    std::string rest;
+    rest.reserve(snapshot.bytes.size() - list.size());
+    rest.append(snapshot.bytes, 0, at).append(snapshot.bytes, at + list.size());
+    if (!SameLinesWithout(snapshot.lines, snapshot.bytes, ini::FindGroup(rest, kGroupName), rest,
+                          at, list.size())) {
+        SplitStoredList(list, rows);
+        snapshot.list = {};
+        return;
+    }
+    rows.adoptPieces(snapshot.bytes, at, list.size(), kStoredListSeparator);
+    snapshot.list = {};
+    snapshot.taken = Snapshot::Taken{at, list.size()};
+    snapshot.bytes = std::move(rest);
+    snapshot.lines = ini::FindGroup(snapshot.bytes, kGroupName);
+}
+
+bool SettingsStore::sameAsTaken(const TextSource& list, bool& valid) const {
+    const Snapshot& snapshot = *snapshot_;
+    std::optional<SettingsFile::Comparison> file;
+    bool same = list.size() == snapshot.taken->size;
+    if (same) {
+        file.emplace(snapshot.file, snapshot.stamp, snapshot.taken->at);
+    }
+    list.eachPiece([&](std::string_view piece) {
+        same = same && file->next(piece);
+        // Bytes of the stored plain value are valid UTF-8 already.
+        valid = valid && (same || ini::IsValidUtf8(piece));
+    });
+    const bool unchanged = file && file->unchanged();
+    if (same && unchanged) {
+        return true;
+    }
+    if (file && !unchanged) {
+        // What matched was not the stored value: each piece is checked after all.
+        valid = true;
+        list.eachPiece([&](std::string_view piece) { valid = valid && ini::IsValidUtf8(piece); });
+    }
+    return false;
 }
 
 void SettingsStore::write(const std::vector<std::pair<QString, QString>>& values) {
@@ -313,6 +417,24 @@ void SettingsStore::writeList(const TextSource& list) {
     // The usual close leaves the list as it was stored: that is seen before
     // anything else is gathered or locked, in the same pass over the list
     // that tells whether it is valid UTF-8 as it stands.
+    if (current().taken) {
+        bool valid = true;
+        if (sameAsTaken(list, valid)) {
+            return;
+        }
+        // The line the value was taken from is known to read otherwise: the
+        // edit replaces it whole, so the bytes without the value still do.
+        const std::string_view line =
+            ini::FindKey(snapshot_->lines, kListKey.toStdString())->value;
+        if (valid) {
+            writeTexts({{kListKey, &list}}, line);
+            return;
+        }
+        const std::string text = ValidUtf8(list.joined());
+        const StringSource repaired(text);
+        writeTexts({{kListKey, &repaired}}, line);
+        return;
+    }
     const ini::KeyLine* line = ini::FindKey(current().lines, kListKey.toStdString());
     const std::optional<std::string_view> plain =
         line != nullptr && !ini::CutShort(*line) ? ini::PlainValue(line->value) : std::nullopt;
@@ -344,16 +466,27 @@ void SettingsStore::writeTexts(const Values& values, std::string_view otherValue
     Snapshot& snapshot = *snapshot_;
     // Read again at the next look: the file is edited as it is on disk now,
     // which is what the bytes already read are when its stamp has not moved.
-    // They are held here either way: otherValue points into them, and while
-    // they live no other bytes can come to stand in their place.
-    const QByteArray bytes = std::exchange(snapshot.bytes, QByteArray());
+    // They stay where they are until then either way: otherValue points into
+    // them, and while they live no other bytes can come to stand in their
+    // place.
+    struct Forget {
+        Snapshot& snapshot;
+        ~Forget() {
+            snapshot.stamp.clear();
+            snapshot.lines = {};
+            snapshot.list = {};
+            snapshot.taken.reset();
+            snapshot.bytes = {};
+        }
+    } forget{snapshot};
+    // Without the list's value, the bytes stand for the file only to an edit
+    // that replaces the list's line whole.
+    const bool whole = !snapshot.taken || (values.size() == 1 && values.front().first == kListKey &&
+                                           !otherValue.empty());
     SettingsFile::Known known;
-    if (snapshot.settled) {
-        known = {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                 std::move(snapshot.stamp)};
+    if (snapshot.settled && whole) {
+        known = {snapshot.bytes, snapshot.stamp};
     }
-    snapshot.stamp.clear();
-    snapshot.lines = {};
     snapshot.file.replace([&](std::string_view file) { return Edited(file, values, otherValue); },
                           known);
 }
