@@ -259,8 +259,7 @@ bool SettingsFile::Comparison::next(std::string_view piece) {
 
 bool SettingsFile::Comparison::unchanged() const {
     struct stat info {};
-    return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) &&
-           StampOf(info) == stamp_;
+    return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && StampOf(info) == stamp_;
 }
 
 void SettingsFile::replace(const std::function<std::optional<BytePieces>(std::string_view)>& edit,
