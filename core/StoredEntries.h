@@ -31,6 +31,14 @@ class PieceSink {
     // included (the empty text is one empty piece). Throws with the sink as
     // it was.
     virtual void addPieces(std::string_view all, char separator) = 0;
+    // The same for the pieces of bytes[begin, begin + size), where bytes is
+    // a buffer the caller is done with: a sink may pack the pieces in place
+    // and keep the buffer instead of copying them into fresh memory. bytes
+    // holds nothing of use after a return; after a throw it is as it was.
+    virtual void adoptPieces(std::string& bytes, std::size_t begin, std::size_t size,
+                             char separator) {
+        addPieces(std::string_view(bytes).substr(begin, size), separator);
+    }
 
   protected:
     ~PieceSink() = default;

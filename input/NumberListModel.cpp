@@ -115,6 +115,49 @@ void EntryBatch::addPieces(std::string_view all, char separator) {
     bytes_.resize(written);
 }
 
+void EntryBatch::adoptPieces(std::string& bytes, std::size_t begin, std::size_t size,
+                             char separator) {
+    if (!empty() || !bytes_.empty() || begin > bytes.size() || size > bytes.size() - begin) {
+        addPieces(std::string_view(bytes).substr(begin, size), separator);
+        return;
+    }
+    const std::string_view all(bytes.data() + begin, size);
+    const std::size_t separators = bytescan::Count(all, separator);
+    startOffsets();
+    // Everything that can throw comes before the first byte moves.
+    offsets_.reserve(separators + 2);
+    carries_.reserve((size >> 32) + 1);
+    offsets_.resize(separators + 2);
+    char* const text = bytes.data();
+    std::uint32_t* const ends = offsets_.data();
+    std::size_t written = 0;
+    std::size_t end = 1;
+    std::size_t start = 0;
+    // Each piece moves down over what is already taken; the scan has gone
+    // past every byte written, and no write reaches a byte still to be read.
+    const auto piece = [&](std::size_t stop) {
+        const std::size_t length = stop - start;
+        const std::size_t from = begin + start;
+        if (length <= bytescan::kBlock && size - start >= bytescan::kBlock &&
+            written + bytescan::kBlock <= begin + stop) {
+            char block[bytescan::kBlock];
+            std::memcpy(block, text + from, bytescan::kBlock);
+            std::memcpy(text + written, block, bytescan::kBlock);
+        } else {
+            std::memmove(text + written, text + from, length);
+        }
+        written += length;
+        CountCarries(carries_, written, end);
+        ends[end++] = static_cast<std::uint32_t>(written);
+        start = stop + 1;
+    };
+    bytescan::ForEach(all, separator, piece);
+    piece(size);
+    bytes.resize(written);
+    bytes_.swap(bytes);
+    bytes.clear();
+}
+
 void EntryBatch::reserve(std::size_t entries, std::size_t bytes) {
     offsets_.reserve(std::max<std::size_t>(offsets_.size(), 1) + entries);
     bytes_.reserve(bytes_.size() + bytes);

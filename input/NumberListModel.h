@@ -28,6 +28,10 @@ class EntryBatch : public PieceSink {
     // A stored list of millions is taken apart in one counting pass and one
     // copying pass. Throws (std::bad_alloc) with the batch as it was.
     void addPieces(std::string_view all, char separator) override;
+    // An empty batch packs the pieces in place in bytes and keeps that
+    // buffer: a restored list then touches no fresh memory for its text.
+    void adoptPieces(std::string& bytes, std::size_t begin, std::size_t size,
+                     char separator) override;
     // Room for that many more entries and bytes, so a batch of known size
     // (a restored list, a read block) is gathered without regrowing.
     void reserve(std::size_t entries, std::size_t bytes);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -83,7 +84,14 @@ class Descriptor {
     int fd_;
 };
 
-QByteArray ReadAll(const QString& path) {
+// Device, inode, mode, size and modification time: what changes with the file.
+std::string StampOf(const struct stat& info) {
+    return std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino) + ':' +
+           std::to_string(info.st_mode) + ':' + std::to_string(info.st_size) + ':' +
+           std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
+}
+
+std::string ReadAll(const QString& path) {
     // Non-blocking, then checked: a pipe swapped in since the look-up above
     // is refused here, never waited on.
     Descriptor fd(::open(Encoded(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -97,15 +105,16 @@ QByteArray ReadAll(const QString& path) {
     if (!S_ISREG(info.st_mode)) {
         ThrowNotRegular(path);
     }
-    // Not filled first: the read fills it.
-    QByteArray bytes(static_cast<qsizetype>(info.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
+    // A std::string, so that the stored list can take the buffer over; read
+    // to its end through a small block first, so that a file as long as
+    // fstat told never moves the buffer (growing, a string doubles its room).
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    char more[4096];
     for (;;) {
-        if (got == bytes.size()) {
-            bytes.resize(bytes.size() + 65536);  // it grew since fstat
-        }
-        const ssize_t n =
-            ::read(fd.get(), bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
+        const bool full = got == bytes.size();
+        const ssize_t n = full ? ::read(fd.get(), more, sizeof more)
+                               : ::read(fd.get(), bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -115,9 +124,12 @@ QByteArray ReadAll(const QString& path) {
         if (n == 0) {
             break;
         }
-        got += n;
+        if (full) {
+            bytes.append(more, static_cast<std::size_t>(n));  // it grew since fstat
+        }
+        got += static_cast<std::size_t>(n);
     }
-    bytes.truncate(got);
+    bytes.resize(got);
     return bytes;
 }
 
@@ -177,7 +189,7 @@ bool ProcessGone(qint64 pid) {
 
 }  // namespace
 
-std::optional<QByteArray> SettingsFile::read() const {
+std::optional<std::string> SettingsFile::read() const {
     const std::optional<QString> target = RegularTarget(path_);
     if (!target) {
         return std::nullopt;
@@ -205,9 +217,49 @@ std::string SettingsFile::stamp(bool* settled) const {
             (now.tv_nsec - info.st_mtim.tv_nsec);
         *settled = age > kSettleNs;
     }
-    return std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino) + ':' +
-           std::to_string(info.st_mode) + ':' + std::to_string(info.st_size) + ':' +
-           std::to_string(info.st_mtim.tv_sec) + '.' + std::to_string(info.st_mtim.tv_nsec);
+    return StampOf(info);
+}
+
+SettingsFile::Comparison::Comparison(const SettingsFile& file, const std::string& stamp,
+                                     std::size_t offset)
+    : stamp_(stamp), offset_(static_cast<long long>(offset)) {
+    if (stamp.empty()) {
+        return;
+    }
+    fd_ = ::open(Encoded(file.path()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd_ >= 0 && !unchanged()) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+SettingsFile::Comparison::~Comparison() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool SettingsFile::Comparison::next(std::string_view piece) {
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
+    matches_ = matches_ && fd_ >= 0;
+    while (matches_ && !piece.empty()) {
+        block_.resize(std::min(kBlockBytes, std::max(block_.size(), piece.size())));
+        const std::size_t want = std::min(block_.size(), piece.size());
+        const ssize_t n = ::pread(fd_, block_.data(), want, static_cast<off_t>(offset_));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        matches_ =
+            n > 0 && std::memcmp(block_.data(), piece.data(), static_cast<std::size_t>(n)) == 0;
+        piece.remove_prefix(matches_ ? static_cast<std::size_t>(n) : piece.size());
+        offset_ += matches_ ? n : 0;
+    }
+    return matches_;
+}
+
+bool SettingsFile::Comparison::unchanged() const {
+    struct stat info {};
+    return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && StampOf(info) == stamp_;
 }
 
 void SettingsFile::replace(const std::function<std::optional<BytePieces>(std::string_view)>& edit,
@@ -219,13 +271,13 @@ void SettingsFile::replace(const std::function<std::optional<BytePieces>(std::st
     }
     // Read again under the lock: what another program wrote meanwhile stays.
     const std::optional<QString> earlier = RegularTarget(path_);
-    QByteArray current;
+    std::string current;
     std::string_view before;
     if (earlier && !known.stamp.empty() && stamp() == known.stamp) {
         before = known.bytes;
     } else if (earlier) {
         current = ReadAll(*earlier);
-        before = std::string_view(current.constData(), static_cast<std::size_t>(current.size()));
+        before = current;
     }
     // Told so by the edit, not found by comparing: a list of millions is not
     // gone over once more to learn it.

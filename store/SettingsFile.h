@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include <QByteArray>
 #include <QString>
 
 #include "store/BytePieces.h"
@@ -26,7 +25,32 @@ class SettingsFile {
 
     // The file's bytes; nothing when it does not exist. Throws with the
     // report's text when it cannot be read or is no regular file.
-    std::optional<QByteArray> read() const;
+    std::optional<std::string> read() const;
+
+    // The file's bytes from an offset on, read a block at a time and compared
+    // with a text handed over in pieces, for as long as the file is the one
+    // of a stamp: an unchanged list of millions is told without the file
+    // being held whole.
+    class Comparison {
+      public:
+        // Nothing matches when the file is gone or has another stamp.
+        Comparison(const SettingsFile& file, const std::string& stamp, std::size_t offset);
+        Comparison(const Comparison&) = delete;
+        Comparison& operator=(const Comparison&) = delete;
+        ~Comparison();
+        // True while the file's next bytes are each piece in turn; false from
+        // the first difference on.
+        bool next(std::string_view piece);
+        // True when the file still has the stamp: the bytes compared were its own.
+        bool unchanged() const;
+
+      private:
+        int fd_ = -1;
+        bool matches_ = true;
+        std::string stamp_;
+        long long offset_;
+        std::string block_;
+    };
 
     // Replaces the file's bytes with edit(current bytes, empty when absent)
     // under the lock that QSettings takes for the same file. When edit gives

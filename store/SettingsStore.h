@@ -10,6 +10,7 @@
 
 namespace quillora {
 
+class PieceSink;
 class SettingsFile;
 class TextSource;
 
@@ -41,6 +42,13 @@ class SettingsStore {
     // parameter: GCC 12 can garble a string_view returned into a variable
     // of a failing step.)
     void readList(std::string_view& list) const;
+    // Hands the list readList gave last over to rows, the store unused since.
+    // A value that needed no decoding is packed in place in the bytes the
+    // store read, which rows may keep: the store then holds the file without
+    // it and tells an unchanged list at close from the file on disk, a block
+    // at a time. The view readList gave is no longer valid. Throws with rows
+    // and the store as they were.
+    void takeList(PieceSink& rows);
 
     // Writes every pair together. Throws SettingsFileError when the store
     // refuses them (a read-only folder, a full disk, no regular file); the
@@ -60,6 +68,13 @@ class SettingsStore {
   private:
     struct Snapshot;
     const Snapshot& current() const;
+    // The snapshot read afresh at the next look when the list's value was
+    // handed over, for a look that needs that value.
+    void needList() const;
+    // True when the file still holds the list as the value that was handed
+    // over, compared on disk; valid tells whether the list is valid UTF-8 as
+    // it stands.
+    bool sameAsTaken(const TextSource& list, bool& valid) const;
     // otherValue: the raw value of the first key's line as the snapshot holds
     // it, when that line is known to read other than the first text.
     void writeTexts(const std::vector<std::pair<QString, const TextSource*>>& values,

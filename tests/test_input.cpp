@@ -247,7 +247,8 @@ TEST(NumberListModel, BatchJoinsInOneInsertionAfterWhatIsThere) {
 // A stored list taken apart: every run between separators is one entry,
 // empty runs and the empty text included, whatever the runs' lengths (short
 // ones go over as whole blocks, so the ends of the text and of each run are
-// where faults would hide), after what the batch holds and in a batch moved from.
+// where faults would hide), after what the batch holds and in a batch moved
+// from, and packed in place in a buffer the batch takes over.
 TEST(EntryBatch, PiecesAreEveryRunBetweenSeparatorsAfterWhatIsThere) {
     std::mt19937 random(11);
     for (int round = 0; round < 400; ++round) {
@@ -272,11 +273,24 @@ TEST(EntryBatch, PiecesAreEveryRunBetweenSeparatorsAfterWhatIsThere) {
             EntryBatch taken = std::move(batch);  // moved from: no offsets at all
             EXPECT_TRUE(batch.empty());
         }
+        // The same taken over from a buffer that holds more around them (a
+        // file's other lines, separators in them too): packed in place by an
+        // empty batch, copied by one that holds entries already.
+        const std::string around(static_cast<std::size_t>(random() % 40), ';');
+        std::string buffer = around + all + around;
+        EntryBatch adopted;
+        if (round % 4 == 1) {
+            adopted.add("held");
+        }
+        adopted.adoptPieces(buffer, around.size(), all.size(), ';');
         batch.addPieces(all, ';');
         NumberListModel list;
         list.appendMany(batch);
         before.insert(before.end(), expected.begin(), expected.end());
         ASSERT_EQ(Entries(list), before) << "from \"" << all << '"';
+        NumberListModel taken;
+        taken.appendMany(std::move(adopted));
+        ASSERT_EQ(Entries(taken), before) << "taken over from \"" << buffer << '"';
     }
 }
 

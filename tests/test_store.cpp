@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringDecoder>
 
@@ -87,6 +88,164 @@ TEST(StoreFormat, AWriteKeepsWhatAnotherProgramChangedSinceTheStoreRead) {
     store.writeList("5;6");
     EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(), "5;6");
     EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Other")).toString(), "behind");
+}
+
+// ---- A list taken over at start-up ------------------------------------------------------
+
+// What start-up does: the stored list read and handed to the list, which
+// packs it in place in the bytes the store read.
+void Restore(SettingsStore& store, NumberListModel& list) {
+    std::string_view stored;
+    store.readList(stored);
+    EntryBatch rows;
+    store.takeList(rows);
+    list.appendMany(std::move(rows));
+}
+
+const QByteArray kAround =
+    "; shared\n[General]\nTheme=dark\n\n[Quillora]\nOption1=true\n"
+    "Zip%20Codes=\"12;345;;6789\" ; kept\nOther=before\n[Next]\nx=1\n";
+
+// Once the list has its bytes, the store holds the file without them: every
+// other key still reads as before, the list itself is read from the file
+// again, and an unchanged list writes nothing, whether the file's stamp was
+// settled or not.
+TEST(StoreTaken, AnUnchangedListWritesNothingAndEveryKeyStillReads) {
+    for (const bool settled : {true, false}) {
+        SettingsFolder app;
+        Put(app.settingsFile(), kAround);
+        if (settled) {
+            SetChangedLongAgo(app.settingsFile());
+        }
+        const auto stamp = QFileInfo(app.settingsFile()).lastModified();
+        SettingsStore store;
+        NumberListModel list;
+        Restore(store, list);
+        EXPECT_EQ(list.joined(';'), "12;345;;6789");
+        EXPECT_EQ(store.read(QStringLiteral("Other"), QString()), QStringLiteral("before"));
+        EXPECT_EQ(store.read(QStringLiteral("Option1"), QString()), QStringLiteral("true"));
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(FileBytes(app.settingsFile()), kAround);
+        EXPECT_EQ(QFileInfo(app.settingsFile()).lastModified(), stamp);
+
+        NumberListModel again;
+        Restore(store, again);
+        EXPECT_EQ(store.read(QStringLiteral("Zip Codes"), QString()),
+                  QStringLiteral("12;345;;6789"));
+        std::string_view back;
+        store.readList(back);
+        EXPECT_EQ(back, "12;345;;6789");
+    }
+}
+
+// A changed list, one as long as the stored one that differs only in its
+// last byte among them, replaces just its own line; so do an emptied one and
+// one of bytes that are no UTF-8, repaired as a store that never took the
+// list's bytes repairs them.
+TEST(StoreTaken, AChangedListReplacesOnlyItsOwnLine) {
+    const std::vector<std::pair<std::vector<std::string>, QByteArray>> changes{
+        {{"12", "345", "", "6788"}, "\"12;345;;6788\""},
+        {{"12", "345"}, "\"12;345\""},
+        {{}, ""},
+        {{"12", "\xFF", "3"}, {}},
+    };
+    for (const bool settled : {true, false}) {
+        for (const auto& [rows, value] : changes) {
+            NumberListModel changed;
+            changed.appendMany(rows);
+            QByteArray expected = kAround;
+            if (value.isNull()) {
+                SettingsFolder reference;
+                Put(reference.settingsFile(), kAround);
+                SettingsStore().writeList(StoredListSource(changed));
+                expected = FileBytes(reference.settingsFile());
+                ASSERT_NE(expected, kAround);
+            } else {
+                expected.replace("Zip%20Codes=\"12;345;;6789\" ; kept", "Zip%20Codes=" + value);
+            }
+            SettingsFolder app;
+            Put(app.settingsFile(), kAround);
+            if (settled) {
+                SetChangedLongAgo(app.settingsFile());
+            }
+            SettingsStore store;
+            NumberListModel list;
+            Restore(store, list);
+            store.writeList(StoredListSource(changed));
+            EXPECT_EQ(FileBytes(app.settingsFile()), expected) << value.toStdString();
+        }
+    }
+}
+
+// Whatever another program did to the file since start-up is kept: the
+// list the file holds now, however long, is compared, never the one it held.
+TEST(StoreTaken, AFileChangedByAnotherProgramIsEditedAsItIsOnDisk) {
+    // Another key changed, the list as long as before: only the stamp's time tells.
+    {
+        SettingsFolder app;
+        Put(app.settingsFile(), kAround);
+        SetChangedLongAgo(app.settingsFile());
+        SettingsStore store;
+        NumberListModel list;
+        Restore(store, list);
+        QByteArray other = kAround;
+        other.replace("Other=before", "Other=behind");
+        Put(app.settingsFile(), other);
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(FileBytes(app.settingsFile()), other);
+        list.append(std::string_view("7"));
+        store.writeList(StoredListSource(list));
+        other.replace("Zip%20Codes=\"12;345;;6789\" ; kept", "Zip%20Codes=\"12;345;;6789;7\"");
+        EXPECT_EQ(FileBytes(app.settingsFile()), other);
+    }
+    // The list changed on disk, as long as before or not: the list kept at
+    // start-up goes back, and the other keys stay.
+    for (const char* now : {"Zip%20Codes=\"12;345;;6780\" ; kept", "Zip%20Codes=\"6789\"\nNew=1"}) {
+        SettingsFolder app;
+        Put(app.settingsFile(), kAround);
+        SetChangedLongAgo(app.settingsFile());
+        SettingsStore store;
+        NumberListModel list;
+        Restore(store, list);
+        QByteArray changed = kAround;
+        changed.replace("Zip%20Codes=\"12;345;;6789\" ; kept", now);
+        Put(app.settingsFile(), changed);
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Zip Codes")).toString(),
+                  QStringLiteral("12;345;;6789"))
+            << now;
+        EXPECT_EQ(QtReads(app.settingsFile(), QStringLiteral("Other")).toString(), "before");
+    }
+    // Another program stored the very list, elsewhere in the file: nothing to write.
+    {
+        SettingsFolder app;
+        Put(app.settingsFile(), kAround);
+        SetChangedLongAgo(app.settingsFile());
+        SettingsStore store;
+        NumberListModel list;
+        Restore(store, list);
+        const QByteArray moved("[Quillora]\nNew=1\nZip%20Codes=\"12;345;;6789\"\n");
+        Put(app.settingsFile(), moved);
+        store.writeList(StoredListSource(list));
+        EXPECT_EQ(FileBytes(app.settingsFile()), moved);
+    }
+}
+
+// A write of other keys while the list's bytes are the list's never loses
+// the stored list: the file is read whole again for it.
+TEST(StoreTaken, OtherKeysWrittenLeaveTheStoredListWhole) {
+    SettingsFolder app;
+    Put(app.settingsFile(), kAround);
+    SetChangedLongAgo(app.settingsFile());
+    SettingsStore store;
+    NumberListModel list;
+    Restore(store, list);
+    store.write(QStringLiteral("Other"), QStringLiteral("after"));
+    QByteArray expected = kAround;
+    expected.replace("Other=before", "Other=after");
+    EXPECT_EQ(FileBytes(app.settingsFile()), expected);
+    store.writeList(StoredListSource(list));
+    EXPECT_EQ(FileBytes(app.settingsFile()), expected);
 }
 
 // Closing hands the list over piece by piece: the file comes out byte for
