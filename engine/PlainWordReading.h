@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -44,6 +45,10 @@ inline double WordToDouble(std::uint64_t word) {
 template <unsigned bits>
 [[gnu::always_inline]] inline bool ReadPlainWordOf(std::string_view s, std::uint64_t& word) {
     constexpr unsigned kRadix = 1u << bits;
+    if constexpr (bits == 4 && std::endian::native == std::endian::little) {
+        if (s.size() == 16)
+            return SixteenHexDigits(s.data(), word);
+    }
     const std::size_t head = s.size() % 8;
     std::uint64_t v = 0;
     for (std::size_t i = 0; i < head; ++i) {
