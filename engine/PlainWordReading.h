@@ -12,8 +12,8 @@
 // The usual list entry of base 2, 8 or 16 read straight to a double, inline and
 // for one digit width fixed at compile time: a reader of millions of lines
 // chooses the width once and spends no call or dispatch per line on it.
-// ReadPlainPowerOfTwoWord (PowerOfTwoReading.h) is the same reading behind a
-// runtime radix.
+// ReadPowerOfTwoDigits (PowerOfTwoReading.h), the general reading, takes the
+// same texts the same way behind a runtime radix.
 namespace quillora {
 
 namespace detail {
@@ -69,10 +69,12 @@ template <unsigned bits>
 
 }  // namespace detail
 
-// ReadPlainPowerOfTwoWord for digits of `bits` bits (1, 3 or 4): nothing but
-// digits of the base (letters of either case), no blank, sign or point, as
-// many as fit a 64-bit word. True with the value; false, value untouched, for
-// any other text.
+// The usual entry of base 2^bits (bits 1, 3 or 4): nothing but digits of the
+// base (letters of either case), no blank, sign or point, as many as fit a
+// 64-bit word. True with the value ReadPowerOfTwoDigits gives such a text;
+// false, value untouched, for any other text. Every text it takes passes the
+// base's entry test, so a reader of millions of lines tests and reads each in
+// one pass.
 template <unsigned bits>
 [[gnu::always_inline]] inline bool ReadPlainWordAs(std::string_view text, double& value) {
     static_assert(bits == 1 || bits == 3 || bits == 4);
