@@ -130,7 +130,8 @@ namespace detail {
 
 // The index of the first byte at or after from whose lane match marks, or text.size().
 template <class Match>
-std::size_t FirstWhere(std::string_view text, std::size_t from, Match&& match) {
+[[gnu::always_inline]] inline std::size_t FirstWhere(std::string_view text, std::size_t from,
+                                                     Match&& match) {
     std::size_t at = from;
     for (; at <= text.size() && text.size() - at >= kBlock; at += kBlock) {
         const auto [low, high] = MarksOf(match(Load(text.data() + at)));
@@ -163,7 +164,8 @@ enum class Also {
 // The index of the first byte at or after from that is a or b (or, as also
 // says, a byte of another kind), or text.size().
 template <Also also = Also::Nothing>
-std::size_t FirstOf(std::string_view text, std::size_t from, char a, char b) {
+[[gnu::always_inline]] inline std::size_t FirstOf(std::string_view text, std::size_t from, char a,
+                                                  char b) {
     using namespace detail;
     const Block first = Filled(a);
     const Block second = Filled(b);

@@ -7,6 +7,7 @@
 
 #include "DigitText.h"
 #include "EngineError.h"
+#include "PlainWordReading.h"
 #include "WordArithmetic.h"
 
 namespace quillora {
@@ -16,52 +17,12 @@ namespace {
 // the list comes near this.
 constexpr std::size_t kLongestQuickText = std::size_t{1} << 16;
 
-// Digit values by character, 255 for what is no digit of any base up to 36.
-constexpr std::array<std::uint8_t, 256> kDigits = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        const char ch = static_cast<char>(c);
-        const unsigned d = detail::DigitValue(ch);
-        table[static_cast<std::size_t>(c)] =
-            d == 0 && ch != '0' ? 255 : static_cast<std::uint8_t>(d);
-    }
-    return table;
-}();
-
-// The value of a text of plain digits of base 2^bits that fits a machine word: eight digits
-// at a time after the few in front of them.
-template <unsigned bits>
-bool ReadPlainWordOf(std::string_view s, std::uint64_t& word) {
-    constexpr unsigned kRadix = 1u << bits;
-    const std::size_t head = s.size() % 8;
-    std::uint64_t v = 0;
-    for (std::size_t i = 0; i < head; ++i) {
-        const unsigned d = kDigits[static_cast<unsigned char>(s[i])];
-        if (d >= kRadix)
-            return false;
-        v = (v << bits) | d;
-    }
-    for (std::size_t i = head; i < s.size(); i += 8) {
-        std::uint64_t group = 0;
-        if (!detail::EightPowerDigits<bits>(s.data() + i, group))
-            return false;
-        v = (v << (8 * bits)) | group;
-    }
-    word = v;
-    return true;
-}
+using detail::kDigitValues;
+using detail::WordToDouble;
 
 bool ReadPlainWord(std::string_view s, unsigned bits, std::uint64_t& word) {
-    return detail::WithDigitBits(bits, [&]<unsigned b>() { return ReadPlainWordOf<b>(s, word); });
-}
-
-// The nearest double to a word, without the branch the plain conversion takes on the top bit
-// (which a list of random 64-bit entries would mispredict half the time): both halves convert
-// exactly, so their sum is rounded once, to nearest.
-double WordToDouble(std::uint64_t word) {
-    const auto high = static_cast<double>(static_cast<std::uint32_t>(word >> 32));
-    const auto low = static_cast<double>(static_cast<std::uint32_t>(word));
-    return high * 4294967296.0 + low;
+    return detail::WithDigitBits(bits,
+                                 [&]<unsigned b>() { return detail::ReadPlainWordOf<b>(s, word); });
 }
 
 constexpr int kMantissaBits = 53;
@@ -96,17 +57,6 @@ double Round(std::uint64_t top, long long scale, bool sticky) {
 
 }  // namespace
 
-bool ReadPlainPowerOfTwoWord(std::string_view text, unsigned radix, double& value) {
-    if (radix != 2 && radix != 8 && radix != 16)
-        return false;
-    const unsigned bits = static_cast<unsigned>(std::countr_zero(radix));
-    std::uint64_t word = 0;
-    if (text.empty() || text.size() * bits > 64 || !ReadPlainWord(text, bits, word))
-        return false;
-    value = WordToDouble(word);
-    return true;
-}
-
 bool ReadPowerOfTwoDigits(std::string_view text, unsigned radix, double& value) {
     if (radix != 2 && radix != 8 && radix != 16)
         return false;
@@ -140,7 +90,7 @@ bool ReadPowerOfTwoDigits(std::string_view text, unsigned radix, double& value) 
             point = true;
             continue;
         }
-        const unsigned d = kDigits[static_cast<unsigned char>(c)];
+        const unsigned d = kDigitValues[static_cast<unsigned char>(c)];
         if (d >= radix)
             return false;
         anyDigit = true;

@@ -15,11 +15,7 @@ namespace quillora {
 // run reads millions of entries.
 bool ReadPowerOfTwoDigits(std::string_view text, unsigned radix, double& value);
 
-// Just the usual entry's case of it: nothing but digits of base 2, 8 or 16 (letters of either
-// case), no blank, sign or point, as many as fit a 64-bit word. True with the value
-// ReadPowerOfTwoDigits gives such a text; false, value untouched, for any other text. Every
-// text it takes passes the base's entry test, so a reader of millions of lines can test and
-// read each in one pass.
-bool ReadPlainPowerOfTwoWord(std::string_view text, unsigned radix, double& value);
+// (The usual entry's case alone, plain digits that fit a machine word, is read inline by
+// ReadPlainWordAs in PlainWordReading.h.)
 
 }  // namespace quillora

@@ -10,7 +10,7 @@
 #include "core/Base.h"
 #include "core/ByteScan.h"
 #include "engine/EntryValidation.h"
-#include "engine/PowerOfTwoReading.h"
+#include "engine/PlainWordReading.h"
 #include "input/ListFileSplitter.h"
 #include "input/NumberListEditing.h"
 
@@ -49,26 +49,52 @@ class ListStream {
     // fails (a folder, an I/O error); what was accepted before stays accepted.
     template <class Accept>
     void read(int fd, Accept&& accept) {
+        switch (radix_) {
+            case 2:
+                return readAs<1>(fd, accept);
+            case 8:
+                return readAs<3>(fd, accept);
+            case 16:
+                return readAs<4>(fd, accept);
+            default:
+                return readAs<0>(fd, accept);
+        }
+    }
+
+    const StreamTally& tally() const { return tally_; }
+    // The line of the entry being handed to accept, counted from 1.
+    unsigned long long line() const { return splitter_.line(); }
+
+  private:
+    // read() for digits of `bits` bits, 0 for decimal: the base is chosen once
+    // per input, so each line costs no call or dispatch on it. Flattened, so
+    // that accept and what it calls are inlined too: an entry's optional value
+    // handed through a call went through memory in two halves and was read
+    // back whole, a stall that cost more than reading the line.
+    template <unsigned bits, class Accept>
+    [[gnu::flatten]] void readAs(int fd, Accept& accept) {
         const auto take = [&](std::string_view candidate) {
-            if (double value = 0; ReadPlainPowerOfTwoWord(candidate, radix_, value)) {
-                ++tally_.accepted;
-                accept(candidate, std::optional<double>(value));
-                return;
+            if constexpr (bits != 0) {
+                if (double value = 0; ReadPlainWordAs<bits>(candidate, value)) {
+                    ++tally_.accepted;
+                    accept(candidate, std::optional<double>(value));
+                    return;
+                }
             }
             if (!IsAcceptedEntry(candidate, radix_)) {
                 skip();
                 return;
             }
             ++tally_.accepted;
-            if (radix_ != 16) {
+            if constexpr (bits != 4) {
                 accept(candidate, std::optional<double>());
-                return;
+            } else {
+                // The list stores hexadecimal entries upper-cased; the fold reads them so.
+                char* const upper = upper_.data();
+                std::memcpy(upper, candidate.data(), candidate.size());
+                bytescan::UpperCaseAscii(upper, candidate.size());
+                accept(std::string_view(upper, candidate.size()), std::optional<double>());
             }
-            // The list stores hexadecimal entries upper-cased; the fold reads them so.
-            char* const upper = upper_.data();
-            std::memcpy(upper, candidate.data(), candidate.size());
-            bytescan::UpperCaseAscii(upper, candidate.size());
-            accept(std::string_view(upper, candidate.size()), std::optional<double>());
         };
         const auto drop = [&] { skip(); };
         for (;;) {
@@ -81,11 +107,6 @@ class ListStream {
         splitter_.finish(take, drop);
     }
 
-    const StreamTally& tally() const { return tally_; }
-    // The line of the entry being handed to accept, counted from 1.
-    unsigned long long line() const { return splitter_.line(); }
-
-  private:
     void skip() {
         if (tally_.skipped++ == 0) {
             tally_.firstSkippedLine = splitter_.line();

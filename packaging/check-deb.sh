@@ -66,6 +66,7 @@ control="$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '/$' | sort | tr '\
 multiarch="$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
 expected=(
     ./usr/bin/quillora
+    "./usr/lib/$multiarch/quillora/libquillora_window.so"
     ./usr/share/applications/com.tolvenrix.Quillora.desktop
     ./usr/share/bash-completion/completions/quillora
     ./usr/share/doc/quillora/changelog.Debian.gz
@@ -87,4 +88,10 @@ fi
 
 dpkg -x "$deb" "$scratch/root"
 [ -x "$scratch/root/usr/bin/quillora" ] || fail "dpkg -x left no executable usr/bin/quillora"
+# The program itself loads no widget, GUI or SVG library, so --calc starts
+# quickly; the window module it loads for a window needs them.
+needed="$(readelf -d "$scratch/root/usr/bin/quillora" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')"
+[[ "$needed" == *libQt6Core.so* ]] || fail "usr/bin/quillora needs '$needed', not Qt Core"
+[[ "$needed" != *libQt6Widgets* && "$needed" != *libQt6Gui* && "$needed" != *libQt6Svg* ]] ||
+    fail "usr/bin/quillora needs '$needed': a window library crept into the program"
 echo "Unpacked into $scratch/root"

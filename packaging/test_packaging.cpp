@@ -16,6 +16,7 @@
 #include "app/ApplySkin.h"
 #include "app/HandCursor.h"
 #include "app/ProgramFolder.h"
+#include "app/WindowModule.h"
 #include "export/CalcPlugin.h"
 
 namespace quillora {
@@ -85,10 +86,19 @@ TEST(CalcPluginSearchPaths, BesideTheProgramFirstThenTheInstalledPluginFolder) {
                      QStringLiteral("/opt/q/" QUILLORA_PLUGIN_RELDIR "/libquillora_calc_uno.so")}));
 }
 
-TEST(BuildTree, BuiltProgramFindsItsSkinAndPlugin) {
+// The window module is looked for as the plugin is, in the same folder.
+TEST(WindowModuleSearchPaths, BesideTheProgramFirstThenThePrivateLibraryFolder) {
+    EXPECT_EQ(
+        WindowModuleSearchPaths(QStringLiteral("/opt/q/bin")),
+        QStringList({QStringLiteral("/opt/q/bin/libquillora_window.so"),
+                     QStringLiteral("/opt/q/" QUILLORA_PLUGIN_RELDIR "/libquillora_window.so")}));
+}
+
+TEST(BuildTree, BuiltProgramFindsItsSkinWindowAndPlugin) {
     const QString programDir = QStringLiteral(QUILLORA_BUILT_PROGRAM_DIR);
     EXPECT_EQ(FolderHolding(programDir, SkinFilePath), programDir);
     EXPECT_TRUE(QFileInfo(SkinFilePath(programDir)).isFile());
+    EXPECT_TRUE(QFileInfo(WindowModuleSearchPaths(programDir).last()).isFile());
     if (QUILLORA_PLUGIN_EXPECTED) {
         const CalcPlugin plugin(CalcPluginSearchPaths(programDir));
         EXPECT_TRUE(plugin.loaded()) << plugin.errorString().toStdString();
@@ -194,10 +204,11 @@ class InstalledTree : public ::testing::Test {
     QString root_;
 };
 
-TEST_F(InstalledTree, ProgramFindsItsSkinAndPluginFromBin) {
+TEST_F(InstalledTree, ProgramFindsItsSkinWindowAndPluginFromBin) {
     const QString bin = usr(QStringLiteral("bin"));
     EXPECT_EQ(FolderHolding(bin, SkinFilePath), usr(QStringLiteral("share/quillora")));
     EXPECT_TRUE(QFileInfo(SkinFilePath(FolderHolding(bin, SkinFilePath))).isFile());
+    EXPECT_TRUE(QFileInfo(WindowModuleSearchPaths(bin).last()).isFile());
     if (QUILLORA_PLUGIN_EXPECTED) {
         // Nothing lies beside bin/quillora, so this is the installed plugin,
         // which has no search path into LibreOffice: it loads only because

@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "engine/EntryValidation.h"
 #include "engine/NumberSystem.h"
 #include "engine/NumberText.h"
+#include "engine/PlainWordReading.h"
 #include "engine/PowerOfTwoReading.h"
 
 using namespace quillora;
@@ -125,6 +127,62 @@ TEST(ConvertNumber, WholeNumberBasesGiveWhatTheirTextsGive) {
 
 TEST(TextToNumber, HexadecimalBeyondTheDoubleRangeOverflows) {
     EXPECT_EQ(Failure([] { TextToNumber("&H1" + Hex(256, '0')); }), "Overflow");
+}
+
+// The inline reading of plain words takes a text exactly when it is nothing but digits of the
+// base that fit a word, and then gives what the general reading gives. Sixteen hexadecimal
+// digits, a whole word read as one vector, are tried with every byte at every place.
+TEST(PlainWordReading, TakesPlainDigitsOnlyAndReadsThemAsTheGeneralReadingDoes) {
+    const auto check = [](const std::string& text, auto bits) {
+        constexpr unsigned kBits = decltype(bits)::value;
+        const unsigned radix = 1u << kBits;
+        bool plain = !text.empty() && text.size() * kBits <= 64;
+        for (const char c : text) {
+            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            const unsigned d = c >= '0' && c <= '9' ? static_cast<unsigned>(c - '0')
+                               : letter             ? static_cast<unsigned>((c | 0x20) - 'a') + 10
+                                                    : 99;
+            plain = plain && d < radix;
+        }
+        double quick = -1;
+        ASSERT_EQ(ReadPlainWordAs<kBits>(text, quick), plain) << text;
+        double general = -2;
+        if (plain) {
+            ASSERT_TRUE(ReadPowerOfTwoDigits(text, radix, general));
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(quick), std::bit_cast<std::uint64_t>(general))
+                << text;
+        } else {
+            EXPECT_EQ(quick, -1) << text;
+        }
+    };
+    using Hex = std::integral_constant<unsigned, 4>;
+    const std::string word = "0123456789aBcDeF";
+    for (std::size_t at = 0; at < word.size(); ++at) {
+        for (int byte = 0; byte < 256; ++byte) {
+            std::string text = word;
+            text[at] = static_cast<char>(byte);
+            check(text, Hex{});
+        }
+    }
+    std::mt19937_64 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        char digits[17];
+        std::snprintf(digits, sizeof digits, round % 2 ? "%016llX" : "%016llx",
+                      static_cast<unsigned long long>(random()));
+        check(digits, Hex{});
+        check(std::string(digits).substr(0, 1 + round % 16), Hex{});
+    }
+    for (const char* text : {"", "0", "FFFFFFFFFFFFFFFFF", "1 ", "+1", "1.0", "G"}) {
+        check(text, Hex{});
+    }
+    using Octal = std::integral_constant<unsigned, 3>;
+    using Binary = std::integral_constant<unsigned, 1>;
+    for (const char* text : {"7", "8", "777777777777777777777", "1777777777777777777777"}) {
+        check(text, Octal{});
+    }
+    check(std::string(64, '1'), Binary{});
+    check(std::string(65, '1'), Binary{});
+    check("102", Binary{});
 }
 
 // ---- Validation ----------------------------------------------------------------------------

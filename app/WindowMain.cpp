@@ -1,0 +1,40 @@
+#include "app/WindowMain.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/Form1.h"
+#include "app/QtDialogs.h"
+#include "app/SoleInstance.h"
+
+namespace quillora {
+
+int RunWindow(int& argc, char** argv, const QStringList& files) {
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tolvenrix.Quillora"));
+    QtDialogs dialogs;
+    const auto sole = ClaimOrTell(SettingsStore::filePath(), dialogs);
+    if (!sole) {
+        return 1;
+    }
+    // Creating the window runs its start-up; closing it ends the program.
+    Form1 form;
+    form.show();
+    // The files named load once the window is up, so that what they report
+    // stands over it, and after the stored list, as files dropped on it would.
+    if (!files.isEmpty()) {
+        QTimer::singleShot(0, &form, [&form, files] { form.LoadCommandLineFiles(files); });
+    }
+    // For the installed package's smoke test (packaging/): with
+    // QUILLORA_SMOKE_CLOSE_MS=N in the environment the window closes itself
+    // after N milliseconds, through the same close a user makes, so the list
+    // is stored as usual. Nobody sets it in normal use.
+    bool smoke = false;
+    const int closeAfterMs = qEnvironmentVariableIntValue("QUILLORA_SMOKE_CLOSE_MS", &smoke);
+    if (smoke && closeAfterMs >= 0) {
+        QTimer::singleShot(closeAfterMs, &form, &QWidget::close);
+    }
+    return QApplication::exec();
+}
+
+}  // namespace quillora
