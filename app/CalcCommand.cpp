@@ -133,7 +133,7 @@ class CalcCommand {
         ListStream stream(options_.base);
         bool read = true;
         try {
-            stream.read(fd, [&](std::string_view entry, std::optional<double> value) {
+            stream.read(fd, [&](std::string_view entry, const double* value) {
                 accept(entry, value, file, stream.line());
             });
         } catch (const std::system_error& failure) {
@@ -159,12 +159,15 @@ class CalcCommand {
     // The first entry waits for a second, as the window's run starts only
     // with two: a list of one reports nothing but that.
     // value: the entry already read, for most entries of a power-of-two base.
-    void accept(std::string_view entry, std::optional<double> value, const QString& file,
+    void accept(std::string_view entry, const double* value, const QString& file,
                 unsigned long long line) {
         ++entries_;
         if (entries_ == 1) {
             first_.assign(entry);
-            firstValue_ = value;
+            firstValue_.reset();
+            if (value != nullptr) {
+                firstValue_.emplace(*value);
+            }
             firstFile_ = file;
             firstLine_ = line;
             return;

@@ -38,8 +38,9 @@ struct StreamTally {
 // as the list would store them, in a buffer of the stream's own; the view
 // lives until accept returns. The usual entry of a power-of-two base, plain
 // digits that fit a machine word, is tested and read in one pass: it comes
-// with its value (as ReadPowerOfTwoDigits reads it) and as it stands in the
-// input, letters in either case. Every other entry comes without a value.
+// with its value (as ReadPowerOfTwoDigits reads it; a pointer valid while
+// accept runs) and as it stands in the input, letters in either case. Every
+// other entry comes with a null value.
 class ListStream {
   public:
     explicit ListStream(Base base)
@@ -77,7 +78,7 @@ class ListStream {
             if constexpr (bits != 0) {
                 if (double value = 0; ReadPlainWordAs<bits>(candidate, value)) {
                     ++tally_.accepted;
-                    accept(candidate, std::optional<double>(value));
+                    accept(candidate, &value);
                     return;
                 }
             }
@@ -87,13 +88,14 @@ class ListStream {
             }
             ++tally_.accepted;
             if constexpr (bits != 4) {
-                accept(candidate, std::optional<double>());
+                accept(candidate, static_cast<const double*>(nullptr));
             } else {
                 // The list stores hexadecimal entries upper-cased; the fold reads them so.
                 char* const upper = upper_.data();
                 std::memcpy(upper, candidate.data(), candidate.size());
                 bytescan::UpperCaseAscii(upper, candidate.size());
-                accept(std::string_view(upper, candidate.size()), std::optional<double>());
+                accept(std::string_view(upper, candidate.size()),
+                       static_cast<const double*>(nullptr));
             }
         };
         const auto drop = [&] { skip(); };

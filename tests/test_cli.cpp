@@ -552,9 +552,9 @@ Streamed Stream(const QByteArray& bytes, Base base) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     ListStream stream(base);
     Streamed streamed;
-    stream.read(fd, [&](std::string_view entry, std::optional<double> value) {
+    stream.read(fd, [&](std::string_view entry, const double* value) {
         streamed.entries.emplace_back(entry);
-        streamed.values.push_back(value);
+        streamed.values.push_back(value != nullptr ? std::optional<double>(*value) : std::nullopt);
         streamed.lines.push_back(stream.line());
     });
     ::close(fd);
