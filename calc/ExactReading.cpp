@@ -9,6 +9,7 @@
 #include "calc/ExactNumber.h"
 #include "engine/EngineError.h"
 #include "engine/NumberSystem.h"
+#include "engine/WordArithmetic.h"
 
 namespace quillora {
 namespace {
@@ -257,7 +258,11 @@ bool ShortPlain(std::string_view s, Base base, std::uint64_t& value) {
         return false;
     switch (base) {
         case Base::Hexadecimal:
-            return s.size() <= 16 && ShortDigits(s, 16, value);
+            // The usual long entry, all sixteen digits, in one vector step.
+            if (s.size() == 16) {
+                return detail::SixteenHexDigits(s.data(), value);
+            }
+            return s.size() < 16 && ShortDigits(s, 16, value);
         case Base::Octal:
             return (s.size() < 22 || (s.size() == 22 && s[0] <= '1')) && ShortDigits(s, 8, value);
         case Base::Binary:
