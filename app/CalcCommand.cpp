@@ -16,6 +16,7 @@
 #include "calc/ExactResultsTable.h"
 #include "calc/ListFold.h"
 #include "core/StepReport.h"
+#include "engine/PlainWordReading.h"
 #include "export/ResultsPrinting.h"
 #include "input/ListStream.h"
 
@@ -133,8 +134,8 @@ class CalcCommand {
         ListStream stream(options_.base);
         bool read = true;
         try {
-            stream.read(fd, [&](std::string_view entry, const double* value) {
-                accept(entry, value, file, stream.line());
+            stream.read(fd, [&](std::string_view entry, const std::uint64_t* word) {
+                accept(entry, word, file, stream.line());
             });
         } catch (const std::system_error& failure) {
             read = cannotRead(file, failure.code().message());
@@ -158,15 +159,15 @@ class CalcCommand {
 
     // The first entry waits for a second, as the window's run starts only
     // with two: a list of one reports nothing but that.
-    // value: the entry already read, for most entries of a power-of-two base.
-    void accept(std::string_view entry, const double* value, const QString& file,
+    // word: the entry already read, for most entries of a power-of-two base.
+    void accept(std::string_view entry, const std::uint64_t* word, const QString& file,
                 unsigned long long line) {
         ++entries_;
         if (entries_ == 1) {
             first_.assign(entry);
             firstValue_.reset();
-            if (value != nullptr) {
-                firstValue_.emplace(*value);
+            if (word != nullptr) {
+                firstValue_.emplace(PlainWordValue(*word));
             }
             firstFile_ = file;
             firstLine_ = line;
@@ -181,8 +182,12 @@ class CalcCommand {
             }
         }
         report_.at(&file, line);
-        if (value) {
-            fold_.foldRead(entry, *value);
+        if (word != nullptr && options_.exact) {
+            // Read already, it cannot fail; and with --exact the doubles are
+            // neither printed nor told, so only the exact fold needs it.
+            exact_.foldWord(*word);
+        } else if (word != nullptr) {
+            fold_.foldRead(entry, PlainWordValue(*word));
         } else {
             fold_.fold([&] { return entry; });
         }

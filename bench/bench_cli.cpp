@@ -127,6 +127,12 @@ void BM_QuilloraCalcHex10M(benchmark::State& state) {
     Measure(state, "quillora 10M", {ProgramPath(), "--calc", "--base=hex", hex.string()});
 }
 
+void BM_QuilloraCalcHex10MExact(benchmark::State& state) {
+    const fs::path hex = ListFile("hex10m.txt", 10 * kMillion, true);
+    Measure(state, "quillora 10M exact",
+            {ProgramPath(), "--calc", "--base=hex", "--exact", hex.string()});
+}
+
 void BM_AwkSumDecimal1M(benchmark::State& state) {
     const fs::path decimal = ListFile("dec1m.txt", kMillion, false);
     Measure(state, "awk 1M", {"awk", "{s+=$1} END{print s}", decimal.string()});
@@ -142,6 +148,10 @@ BENCHMARK(BM_QuilloraCalcHex1M)->UseManualTime()->Unit(benchmark::kMillisecond)-
 BENCHMARK(BM_AwkSumDecimal1M)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_WcLinesHex1M)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_QuilloraCalcHex10M)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_QuilloraCalcHex10MExact)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3);
 
 void PrintRatios() {
     const auto& best = Best();
@@ -151,6 +161,7 @@ void PrintRatios() {
     };
     const Child one = at("quillora 1M");
     const Child ten = at("quillora 10M");
+    const Child exact = at("quillora 10M exact");
     const Child awk = at("awk 1M");
     const Child wc = at("wc -l 1M");
     std::printf("\nFastest rounds (wall ms, peak RSS MiB):\n");
@@ -173,6 +184,9 @@ void PrintRatios() {
     }
     if (one.seconds > 0) {
         ratio("quillora 10M / quillora 1M", ten.seconds / one.seconds, 10.5);
+    }
+    if (ten.seconds > 0) {
+        ratio("quillora 10M --exact / quillora 10M", exact.seconds / ten.seconds, 1.5);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "calc/ExactFold.h"
@@ -21,6 +22,8 @@ class ExactEntryFold : public EntryTextFold {
             fold_.fold(*x);
         }
     }
+    // An entry read already as the whole number its digits make.
+    void foldWord(std::uint64_t word) { fold_.fold(ExactNumber::Word(word, false)); }
     ExactResults results() const { return fold_.results(); }
 
   private:

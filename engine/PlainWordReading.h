@@ -76,13 +76,24 @@ template <unsigned bits>
 // base's entry test, so a reader of millions of lines tests and reads each in
 // one pass.
 template <unsigned bits>
-[[gnu::always_inline]] inline bool ReadPlainWordAs(std::string_view text, double& value) {
+[[gnu::always_inline]] inline bool ReadPlainWordAs(std::string_view text, std::uint64_t& word) {
     static_assert(bits == 1 || bits == 3 || bits == 4);
+    return !text.empty() && text.size() * bits <= 64 && detail::ReadPlainWordOf<bits>(text, word);
+}
+
+// The same, as the double nearest to that word.
+template <unsigned bits>
+[[gnu::always_inline]] inline bool ReadPlainWordAs(std::string_view text, double& value) {
     std::uint64_t word = 0;
-    if (text.empty() || text.size() * bits > 64 || !detail::ReadPlainWordOf<bits>(text, word))
+    if (!ReadPlainWordAs<bits>(text, word))
         return false;
     value = detail::WordToDouble(word);
     return true;
+}
+
+// The double a plain word reads as, as ReadPowerOfTwoDigits gives it.
+inline double PlainWordValue(std::uint64_t word) {
+    return detail::WordToDouble(word);
 }
 
 }  // namespace quillora

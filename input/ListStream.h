@@ -34,13 +34,13 @@ struct StreamTally {
 
 // Reads one input through its file descriptor until its end. Lines are cut
 // and tested exactly as a list file's are (ListFileSplitter, IsAcceptedEntry).
-// accept(entry, value) gets each accepted entry, hexadecimal ones upper-cased
+// accept(entry, word) gets each accepted entry, hexadecimal ones upper-cased
 // as the list would store them, in a buffer of the stream's own; the view
 // lives until accept returns. The usual entry of a power-of-two base, plain
 // digits that fit a machine word, is tested and read in one pass: it comes
-// with its value (as ReadPowerOfTwoDigits reads it; a pointer valid while
-// accept runs) and as it stands in the input, letters in either case. Every
-// other entry comes with a null value.
+// with the word its digits make (a pointer valid while accept runs; its
+// double is PlainWordValue's) and as it stands in the input, letters in
+// either case. Every other entry comes with a null word.
 class ListStream {
   public:
     explicit ListStream(Base base)
@@ -69,16 +69,16 @@ class ListStream {
   private:
     // read() for digits of `bits` bits, 0 for decimal: the base is chosen once
     // per input, so each line costs no call or dispatch on it. Flattened, so
-    // that accept and what it calls are inlined too: an entry's optional value
+    // that accept and what it calls are inlined too: an entry's optional word
     // handed through a call went through memory in two halves and was read
     // back whole, a stall that cost more than reading the line.
     template <unsigned bits, class Accept>
     [[gnu::flatten]] void readAs(int fd, Accept& accept) {
         const auto take = [&](std::string_view candidate) {
             if constexpr (bits != 0) {
-                if (double value = 0; ReadPlainWordAs<bits>(candidate, value)) {
+                if (std::uint64_t word = 0; ReadPlainWordAs<bits>(candidate, word)) {
                     ++tally_.accepted;
-                    accept(candidate, &value);
+                    accept(candidate, &word);
                     return;
                 }
             }
@@ -88,14 +88,14 @@ class ListStream {
             }
             ++tally_.accepted;
             if constexpr (bits != 4) {
-                accept(candidate, static_cast<const double*>(nullptr));
+                accept(candidate, static_cast<const std::uint64_t*>(nullptr));
             } else {
                 // The list stores hexadecimal entries upper-cased; the fold reads them so.
                 char* const upper = upper_.data();
                 std::memcpy(upper, candidate.data(), candidate.size());
                 bytescan::UpperCaseAscii(upper, candidate.size());
                 accept(std::string_view(upper, candidate.size()),
-                       static_cast<const double*>(nullptr));
+                       static_cast<const std::uint64_t*>(nullptr));
             }
         };
         const auto drop = [&] { skip(); };

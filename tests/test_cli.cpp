@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include "calc/ExactResultsTable.h"
+#include "engine/PlainWordReading.h"
 #include "input/ListStream.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
@@ -552,9 +553,10 @@ Streamed Stream(const QByteArray& bytes, Base base) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     ListStream stream(base);
     Streamed streamed;
-    stream.read(fd, [&](std::string_view entry, const double* value) {
+    stream.read(fd, [&](std::string_view entry, const std::uint64_t* word) {
         streamed.entries.emplace_back(entry);
-        streamed.values.push_back(value != nullptr ? std::optional<double>(*value) : std::nullopt);
+        streamed.values.push_back(word != nullptr ? std::optional<double>(PlainWordValue(*word))
+                                                  : std::nullopt);
         streamed.lines.push_back(stream.line());
     });
     ::close(fd);
