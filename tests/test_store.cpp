@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringDecoder>
@@ -106,21 +107,32 @@ const QByteArray kAround =
     "; shared\n[General]\nTheme=dark\n\n[Quillora]\nOption1=true\n"
     "Zip%20Codes=\"12;345;;6789\" ; kept\nOther=before\n[Next]\nx=1\n";
 
+// A store that restored the list from kAround, as start-up does; settled:
+// the file's stamp older than the coarseness of file times.
+struct Restored {
+    explicit Restored(bool settled = true) {
+        Put(app.settingsFile(), kAround);
+        if (settled) {
+            SetChangedLongAgo(app.settingsFile());
+        }
+        stamp = QFileInfo(app.settingsFile()).lastModified();
+        Restore(store, list);
+    }
+
+    SettingsFolder app;
+    SettingsStore store;
+    NumberListModel list;
+    QDateTime stamp;
+};
+
 // Once the list has its bytes, the store holds the file without them: every
 // other key still reads as before, the list itself is read from the file
 // again, and an unchanged list writes nothing, whether the file's stamp was
 // settled or not.
 TEST(StoreTaken, AnUnchangedListWritesNothingAndEveryKeyStillReads) {
     for (const bool settled : {true, false}) {
-        SettingsFolder app;
-        Put(app.settingsFile(), kAround);
-        if (settled) {
-            SetChangedLongAgo(app.settingsFile());
-        }
-        const auto stamp = QFileInfo(app.settingsFile()).lastModified();
-        SettingsStore store;
-        NumberListModel list;
-        Restore(store, list);
+        Restored restored(settled);
+        auto& [app, store, list, stamp] = restored;
         EXPECT_EQ(list.joined(';'), "12;345;;6789");
         EXPECT_EQ(store.read(QStringLiteral("Other"), QString()), QStringLiteral("before"));
         EXPECT_EQ(store.read(QStringLiteral("Option1"), QString()), QStringLiteral("true"));
@@ -163,16 +175,9 @@ TEST(StoreTaken, AChangedListReplacesOnlyItsOwnLine) {
             } else {
                 expected.replace("Zip%20Codes=\"12;345;;6789\" ; kept", "Zip%20Codes=" + value);
             }
-            SettingsFolder app;
-            Put(app.settingsFile(), kAround);
-            if (settled) {
-                SetChangedLongAgo(app.settingsFile());
-            }
-            SettingsStore store;
-            NumberListModel list;
-            Restore(store, list);
-            store.writeList(StoredListSource(changed));
-            EXPECT_EQ(FileBytes(app.settingsFile()), expected) << value.toStdString();
+            Restored restored(settled);
+            restored.store.writeList(StoredListSource(changed));
+            EXPECT_EQ(FileBytes(restored.app.settingsFile()), expected) << value.toStdString();
         }
     }
 }
@@ -182,12 +187,8 @@ TEST(StoreTaken, AChangedListReplacesOnlyItsOwnLine) {
 TEST(StoreTaken, AFileChangedByAnotherProgramIsEditedAsItIsOnDisk) {
     // Another key changed, the list as long as before: only the stamp's time tells.
     {
-        SettingsFolder app;
-        Put(app.settingsFile(), kAround);
-        SetChangedLongAgo(app.settingsFile());
-        SettingsStore store;
-        NumberListModel list;
-        Restore(store, list);
+        Restored restored;
+        auto& [app, store, list, stamp] = restored;
         QByteArray other = kAround;
         other.replace("Other=before", "Other=behind");
         Put(app.settingsFile(), other);
@@ -201,12 +202,8 @@ TEST(StoreTaken, AFileChangedByAnotherProgramIsEditedAsItIsOnDisk) {
     // The list changed on disk, as long as before or not: the list kept at
     // start-up goes back, and the other keys stay.
     for (const char* now : {"Zip%20Codes=\"12;345;;6780\" ; kept", "Zip%20Codes=\"6789\"\nNew=1"}) {
-        SettingsFolder app;
-        Put(app.settingsFile(), kAround);
-        SetChangedLongAgo(app.settingsFile());
-        SettingsStore store;
-        NumberListModel list;
-        Restore(store, list);
+        Restored restored;
+        auto& [app, store, list, stamp] = restored;
         QByteArray changed = kAround;
         changed.replace("Zip%20Codes=\"12;345;;6789\" ; kept", now);
         Put(app.settingsFile(), changed);
@@ -218,12 +215,8 @@ TEST(StoreTaken, AFileChangedByAnotherProgramIsEditedAsItIsOnDisk) {
     }
     // Another program stored the very list, elsewhere in the file: nothing to write.
     {
-        SettingsFolder app;
-        Put(app.settingsFile(), kAround);
-        SetChangedLongAgo(app.settingsFile());
-        SettingsStore store;
-        NumberListModel list;
-        Restore(store, list);
+        Restored restored;
+        auto& [app, store, list, stamp] = restored;
         const QByteArray moved("[Quillora]\nNew=1\nZip%20Codes=\"12;345;;6789\"\n");
         Put(app.settingsFile(), moved);
         store.writeList(StoredListSource(list));
@@ -234,12 +227,8 @@ TEST(StoreTaken, AFileChangedByAnotherProgramIsEditedAsItIsOnDisk) {
 // A write of other keys while the list's bytes are the list's never loses
 // the stored list: the file is read whole again for it.
 TEST(StoreTaken, OtherKeysWrittenLeaveTheStoredListWhole) {
-    SettingsFolder app;
-    Put(app.settingsFile(), kAround);
-    SetChangedLongAgo(app.settingsFile());
-    SettingsStore store;
-    NumberListModel list;
-    Restore(store, list);
+    Restored restored;
+    auto& [app, store, list, stamp] = restored;
     store.write(QStringLiteral("Other"), QStringLiteral("after"));
     QByteArray expected = kAround;
     expected.replace("Other=before", "Other=after");
