@@ -324,5 +324,34 @@ TEST(StoreFormat, QSettingsReadsWhatTheStoreWroteAndTheStoreWhatQSettingsWrote) 
     }
 }
 
+// An escape may name half of a surrogate pair, which QSettings keeps in its
+// text as it is. The store holds texts as UTF-8, where a lone half has no
+// form: it reads the text as QSettings' own writing would put it back, the
+// half as "?". Two halves that pair up are one character, as in QSettings.
+TEST(StoreFormat, EscapedSurrogateHalvesReadAsQSettingsWouldWriteThem) {
+    const struct {
+        const char* stored;
+        const char* read;
+    } cases[] = {
+        {R"(Zip Codes="1\154555,2")", "1?,2"},
+        {R"(Zip Codes="a\"b\55555555555555555t")", "a\"b?t"},  // octal past 16 bits wraps
+        {R"(Zip Codes=\xdc00x)", "?x"},
+        {R"(Zip Codes=\xd83d\xde00)", "\xF0\x9F\x98\x80"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        SettingsFolder app;
+        Put(app.settingsFile(), QByteArray("[Quillora]\n") + c.stored + "\n");
+        SettingsStore store;
+        std::string_view list;
+        store.readList(list);
+        EXPECT_EQ(list, c.read);
+        const QString theirs = QtReads(app.settingsFile(), QStringLiteral("Zip Codes"))
+                                   .toStringList()
+                                   .join(QLatin1Char(','));
+        EXPECT_EQ(theirs.toStdString(), c.read);
+    }
+}
+
 }  // namespace
 }  // namespace quillora
