@@ -9,11 +9,10 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-
-#include <QFile>
+#include <vector>
 
 #include "calc/ExactEntryFold.h"
-#include "calc/ExactResultsTable.h"
+#include "calc/ExactText.h"
 #include "calc/ListFold.h"
 #include "core/StepReport.h"
 #include "engine/PlainWordReading.h"
@@ -24,12 +23,11 @@ namespace quillora {
 
 namespace {
 
-const QString kStandardInput = QStringLiteral("-");
+constexpr std::string_view kStandardInput = "-";
 
 // Where an input line stands, as messages name it: "data.txt:17".
-std::string Place(const QString& file, unsigned long long line) {
-    const QString name = file == kStandardInput ? QStringLiteral("stdin") : file;
-    return name.toStdString() + ':' + std::to_string(line);
+std::string Place(const std::string& file, unsigned long long line) {
+    return (file == kStandardInput ? std::string("stdin") : file) + ':' + std::to_string(line);
 }
 
 // Each failed step of the fold as one line on standard error, as the window's
@@ -53,7 +51,7 @@ class StandardErrorReport : public FailureReport {
     }
 
     // The input line the steps from now on read; nothing for none.
-    void at(const QString* file, unsigned long long line) {
+    void at(const std::string* file, unsigned long long line) {
         file_ = file;
         line_ = line;
     }
@@ -68,7 +66,7 @@ class StandardErrorReport : public FailureReport {
 
     std::FILE* err_;
     bool exact_;
-    const QString* file_ = nullptr;
+    const std::string* file_ = nullptr;
     unsigned long long line_ = 0;
     int failures_ = 0;
 };
@@ -88,9 +86,10 @@ class CalcCommand {
     }
 
     int run() {
-        const QStringList files =
-            options_.files.isEmpty() ? QStringList{kStandardInput} : options_.files;
-        for (const QString& file : files) {
+        const std::vector<std::string> files =
+            options_.files.empty() ? std::vector<std::string>{std::string(kStandardInput)}
+                                   : options_.files;
+        for (const std::string& file : files) {
             if (!readInput(file)) {
                 return 1;
             }
@@ -108,9 +107,8 @@ class CalcCommand {
                            : fold_.texts();
         const PrintedResults results{texts,    options_.rows, options_.base,
                                      entries_, skipped_,      options_.exact};
-        const QByteArray printed = PrintResults(results, options_.format);
-        if (std::fwrite(printed.constData(), 1, static_cast<std::size_t>(printed.size()), out_) !=
-                static_cast<std::size_t>(printed.size()) ||
+        const std::string printed = PrintResults(results, options_.format);
+        if (std::fwrite(printed.data(), 1, printed.size(), out_) != printed.size() ||
             std::fflush(out_) != 0) {
             std::fprintf(err_, "quillora: standard output: %s\n", std::strerror(errno));
             return 1;
@@ -123,11 +121,9 @@ class CalcCommand {
 
   private:
     // Folds one input; false, with the reason told, when it cannot be read.
-    bool readInput(const QString& file) {
+    bool readInput(const std::string& file) {
         const bool standardInput = file == kStandardInput;
-        const int fd = standardInput
-                           ? STDIN_FILENO
-                           : ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+        const int fd = standardInput ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             return cannotRead(file, std::strerror(errno));
         }
@@ -151,16 +147,16 @@ class CalcCommand {
         return read;
     }
 
-    bool cannotRead(const QString& file, const std::string& reason) {
-        const QString name = file == kStandardInput ? QStringLiteral("standard input") : file;
-        std::fprintf(err_, "quillora: %s: %s\n", name.toLocal8Bit().constData(), reason.c_str());
+    bool cannotRead(const std::string& file, const std::string& reason) {
+        const char* name = file == kStandardInput ? "standard input" : file.c_str();
+        std::fprintf(err_, "quillora: %s: %s\n", name, reason.c_str());
         return false;
     }
 
     // The first entry waits for a second, as the window's run starts only
     // with two: a list of one reports nothing but that.
     // word: the entry already read, for most entries of a power-of-two base.
-    void accept(std::string_view entry, const std::uint64_t* word, const QString& file,
+    void accept(std::string_view entry, const std::uint64_t* word, const std::string& file,
                 unsigned long long line) {
         ++entries_;
         if (entries_ == 1) {
@@ -197,10 +193,10 @@ class CalcCommand {
         if (skipped_ == 0) {
             return;
         }
+        std::string base(BaseNameText(options_.base));
+        base.front() = static_cast<char>(base.front() - 'A' + 'a');
         std::fprintf(err_, "quillora: %llu %s skipped, not %s (first: %s)\n", skipped_,
-                     skipped_ == 1 ? "line" : "lines",
-                     BaseName(options_.base).toLower().toLatin1().constData(),
-                     firstSkipped_.c_str());
+                     skipped_ == 1 ? "line" : "lines", base.c_str(), firstSkipped_.c_str());
     }
 
     const CalcOptions& options_;
@@ -215,7 +211,7 @@ class CalcCommand {
     std::string firstSkipped_;
     std::string first_;
     std::optional<double> firstValue_;
-    QString firstFile_;
+    std::string firstFile_;
     unsigned long long firstLine_ = 0;
 };
 

@@ -1,17 +1,18 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
-
-#include <QCommandLineParser>
-#include <QString>
-#include <QStringList>
 
 #include "core/Base.h"
 #include "export/ResultsPrinting.h"
 
 // The options of `quillora --calc`, which folds a list from files or standard
-// input and prints the results table, without a window.
+// input and prints the results table, without a window. Plain strings only:
+// the program reads an ordinary --calc command line without Qt (CalcArguments)
+// and leaves every other one to Qt's parser (CalcOptionSet); both turn the
+// values they found into options here, so they cannot disagree on them.
 namespace quillora {
 
 struct CalcOptions {
@@ -22,42 +23,34 @@ struct CalcOptions {
     ResultsFormat format = ResultsFormat::Text;
     std::vector<Base> rows{kAllBases.begin(), kAllBases.end()};
     bool strict = false;
-    QStringList files;  // none, or "-": standard input
+    std::vector<std::string> files;  // as given; none, or "-": standard input
+    friend bool operator==(const CalcOptions&, const CalcOptions&) = default;
 };
 
-// The options --calc takes, added to the program's parser.
-class CalcOptionSet {
-  public:
-    CalcOptionSet();
-    void addTo(QCommandLineParser& parser) const;
-
-    // Whether --calc, or one of the options only it takes, was given.
-    bool calcAsked(const QCommandLineParser& parser) const;
-
-    // The options as given; a usage error's description (without the program's
-    // name) when they do not fit together or name no base, format or row.
-    struct Read {
-        std::optional<CalcOptions> options;
-        QString error;
-    };
-    Read read(const QCommandLineParser& parser) const;
-
-  private:
-    QCommandLineOption calc_;
-    QCommandLineOption base_;
-    QCommandLineOption exact_;
-    QCommandLineOption word_;
-    QCommandLineOption group_;
-    QCommandLineOption format_;
-    QCommandLineOption rows_;
-    QCommandLineOption strict_;
+// The --calc options as given on the command line, before they are read: the
+// last value of each option given twice, as most tools take it.
+struct CalcValues {
+    bool exact = false;
+    bool group = false;
+    bool strict = false;
+    std::optional<std::string> base;
+    std::optional<std::string> word;
+    std::optional<std::string> format;
+    std::optional<std::string> rows;
+    std::vector<std::string> files;
 };
+
+// The options, or a usage error's description (without the program's name)
+// when a value names no base, word size, format or row, or options do not
+// fit together.
+struct CalcOptionsRead {
+    std::optional<CalcOptions> options;
+    std::string error;
+};
+CalcOptionsRead ReadCalcValues(const CalcValues& values);
 
 // A base as --base and --rows name it: its name ("hexadecimal") or its short
 // form ("hex"), in any case.
-std::optional<Base> BaseNamed(const QString& name);
-
-// Examples for the end of --help.
-QString CalcHelpExamples();
+std::optional<Base> BaseNamed(std::string_view name);
 
 }  // namespace quillora

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/CalcOptions.h"
+#include "app/CalcOptionSet.h"
 
 // What the program is asked on its command line, read before any window or
 // display exists: quillora [--help] [--version] [FILE...], or

@@ -1,8 +1,12 @@
 #include "app/WindowMain.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QTimer>
 
+#include "app/CalcCommand.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/QtDialogs.h"
 #include "app/SoleInstance.h"
@@ -35,6 +39,30 @@ int RunWindow(int& argc, char** argv, const QStringList& files) {
         QTimer::singleShot(closeAfterMs, &form, &QWidget::close);
     }
     return QApplication::exec();
+}
+
+int RunCommandLine(int& argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    // Read before any application object: --help, --version and --calc need
+    // no display, and Qt aborts when it finds none.
+    const CommandLine command = ParseCommandLine(arguments);
+    std::fputs(command.standardOutput.toLocal8Bit().constData(), stdout);
+    std::fputs(command.standardError.toLocal8Bit().constData(), stderr);
+    if (command.exitStatus) {
+        return *command.exitStatus;
+    }
+    // No display, no settings file, no single-instance lock.
+    if (command.calc) {
+        return RunCalcCommand(*command.calc, stdout, stderr);
+    }
+    if (const auto problem = DisplayProblem()) {
+        std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
+        return 1;
+    }
+    return RunWindow(argc, argv, command.files);
 }
 
 }  // namespace quillora

@@ -9,4 +9,9 @@ namespace quillora {
 // instance, shows Form1, loads the files once it is up. Returns the exit status.
 int RunWindow(int& argc, char** argv, const QStringList& files);
 
+// The whole command line as Qt's parser reads it: --help, --version and usage
+// errors printed, --calc run, otherwise the window, when a display answers.
+// Returns the exit status.
+int RunCommandLine(int& argc, char** argv);
+
 }  // namespace quillora

@@ -3,49 +3,51 @@
 #include <dlfcn.h>
 
 #include <cstdio>
-#include <string>
-
-#include <QDir>
-#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 namespace quillora {
 
 namespace {
 
-// The program's folder, asked of the kernel: no QCoreApplication exists yet.
-QString ProgramFolder() {
-    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path();
+namespace fs = std::filesystem;
+
+// The program's folder, asked of the kernel.
+std::string ProgramFolder() {
+    std::error_code error;
+    const fs::path program = fs::canonical("/proc/self/exe", error);
+    return error ? std::string(".") : program.parent_path().string();
 }
 
 }  // namespace
 
-QStringList WindowModuleSearchPaths(const QString& programFolder) {
-    const QDir folder(programFolder);
-    const QString file = QString::fromLatin1(kWindowModuleFile);
+std::vector<std::string> WindowModuleSearchPaths(const std::string& programFolder) {
+    const fs::path folder(programFolder);
     return {
-        folder.filePath(file),
-        QDir::cleanPath(folder.filePath(QStringLiteral("../" QUILLORA_PLUGIN_RELDIR "/") + file))};
+        (folder / kWindowModuleFile).string(),
+        (folder / ".." / QUILLORA_PLUGIN_RELDIR / kWindowModuleFile).lexically_normal().string()};
 }
 
-int RunWindowModule(int& argc, char** argv, const QStringList& files) {
+int RunWindowModule(int& argc, char** argv) {
     std::string why = "not found";
-    for (const QString& path : WindowModuleSearchPaths(ProgramFolder())) {
-        if (!QFileInfo::exists(path)) {
-            why = QFile::encodeName(path).toStdString() + ": not found";
+    for (const std::string& path : WindowModuleSearchPaths(ProgramFolder())) {
+        std::error_code error;
+        if (!fs::exists(path, error)) {
+            why = path + ": not found";
             continue;
         }
         // Never closed: the window's objects and their exit handlers live in it.
-        void* module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
             why = ::dlerror();
             continue;
         }
-        auto windowMain = reinterpret_cast<WindowMainFunction>(::dlsym(module, kWindowMainSymbol));
-        if (windowMain == nullptr) {
-            why = QFile::encodeName(path).toStdString() + " is not a window of this Quillora";
+        auto moduleMain = reinterpret_cast<ModuleMainFunction>(::dlsym(module, kModuleMainSymbol));
+        if (moduleMain == nullptr) {
+            why = path + " is not a window of this Quillora";
             continue;
         }
-        return windowMain(argc, argv, files);
+        return moduleMain(argc, argv);
     }
     std::fprintf(stderr, "quillora: cannot load the window (%s)\n", why.c_str());
     return 1;

@@ -1,29 +1,30 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
-// The window lives in a module of its own, loaded only when a window is to be
-// shown: `quillora --calc`, --help and --version then start without Qt's
-// widget, GUI and SVG libraries, whose loading and binding would cost more
-// than a million lines of folding. The module lies in the private library
+// Everything of the program that needs Qt lives in a module of its own: the
+// window, and Qt's reading of the command line for --help, --version, usage
+// errors and the rarer forms of --calc's options. An ordinary `quillora
+// --calc` then starts without Qt at all, whose loading and binding would cost
+// more than folding a million lines. The module lies in the private library
 // folder beside the LibreOffice plugin and is found the same way: beside the
 // program, then in <prefix>/lib/<multiarch>/quillora.
 namespace quillora {
 
 inline constexpr char kWindowModuleFile[] = "libquillora_window.so";
 
-// The one symbol the module exports, and its type: shows the window, loads
-// the files once it is up and returns the exit status when it closes. argc
-// stays referenced by the application object for the life of the window.
-inline constexpr char kWindowMainSymbol[] = "quillora_window_main";
-using WindowMainFunction = int (*)(int& argc, char** argv, const QStringList& files);
+// The one symbol the module exports, and its type: the program's main() from
+// the command line on, returning the exit status. argc stays referenced by
+// the application object for the life of the window.
+inline constexpr char kModuleMainSymbol[] = "quillora_module_main";
+using ModuleMainFunction = int (*)(int& argc, char** argv);
 
 // Where the module may lie, first choice first.
-QStringList WindowModuleSearchPaths(const QString& programFolder);
+std::vector<std::string> WindowModuleSearchPaths(const std::string& programFolder);
 
-// Loads the module from the running program's folder and runs its window;
-// without it, a message on standard error and status 1.
-int RunWindowModule(int& argc, char** argv, const QStringList& files);
+// Loads the module from the running program's folder and hands it the
+// command line; without it, a message on standard error and status 1.
+int RunWindowModule(int& argc, char** argv);
 
 }  // namespace quillora

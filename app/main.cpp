@@ -1,40 +1,19 @@
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/CalcArguments.h"
 #include "app/CalcCommand.h"
-#include "app/CommandLine.h"
 #include "app/WindowModule.h"
 
-namespace {
-
-QStringList Arguments(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
-    return arguments;
-}
-
-}  // namespace
-
-// The program itself links Qt Core and what the fold and the printing need;
-// the window comes from its module (app/WindowModule.h), loaded only here at
-// the end, so --help, --version and --calc start like a small tool.
+// The program itself links no Qt: an ordinary `quillora --calc` is read,
+// folded and printed here. Every other command line (the window, --help,
+// --version, a usage error) goes to the module (app/WindowModule.h), where
+// Qt's parser reads it whole.
 int main(int argc, char** argv) {
-    // Read before any application object: --help, --version and --calc need
-    // no display, and Qt aborts when it finds none.
-    const quillora::CommandLine command = quillora::ParseCommandLine(Arguments(argc, argv));
-    std::fputs(command.standardOutput.toLocal8Bit().constData(), stdout);
-    std::fputs(command.standardError.toLocal8Bit().constData(), stderr);
-    if (command.exitStatus) {
-        return *command.exitStatus;
+    const std::vector<std::string> arguments(argv, argv + argc);
+    if (const auto calc = quillora::ReadCalcArguments(arguments)) {
+        return quillora::RunCalcCommand(*calc, stdout, stderr);
     }
-    // No display, no settings file, no single-instance lock.
-    if (command.calc) {
-        return quillora::RunCalcCommand(*command.calc, stdout, stderr);
-    }
-    if (const auto problem = quillora::DisplayProblem()) {
-        std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
-        return 1;
-    }
-    return quillora::RunWindowModule(argc, argv, command.files);
+    return quillora::RunWindowModule(argc, argv);
 }

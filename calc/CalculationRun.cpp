@@ -102,7 +102,8 @@ class Run {
                 const int row = c_.results.addRow(base);
                 const auto& cells = texts.at(static_cast<std::size_t>(base));
                 for (std::size_t k = 0; k < cells.size(); ++k) {
-                    c_.results.setCell(row, static_cast<int>(k) + 1, cells.at(k));
+                    c_.results.setCell(row, static_cast<int>(k) + 1,
+                                       QString::fromStdString(cells.at(k)));
                 }
             });
         }

@@ -40,21 +40,6 @@ QString WordChoiceOf(int wordBits) {
     return WordChoices().front();
 }
 
-ExactTexts WriteExactResults(const ExactResults& results, const ExactView& view) {
-    const std::array<const ExactNumber*, 4> values{&results.sum, &results.difference,
-                                                   &results.product, &results.quotient};
-    ExactTexts texts;
-    for (Base base : kAllBases) {
-        const auto row = static_cast<std::size_t>(base);
-        for (std::size_t k = 0; k < values.size(); ++k) {
-            const ExactCell cell = ExactCellText(*values.at(k), base, view.wordBits, view.group);
-            texts.cells.at(row).at(k) = QString::fromStdString(cell.text);
-            texts.toolTips.at(row).at(k) = QString::fromStdString(cell.toolTip);
-        }
-    }
-    return texts;
-}
-
 void FillExactTable(ResultsTableModel& table, const std::optional<ExactResults>& results,
                     const ExactView& view) {
     if (!results) {
@@ -71,8 +56,9 @@ void FillExactTable(ResultsTableModel& table, const std::optional<ExactResults>&
     for (Base base : kAllBases) {
         const auto row = static_cast<std::size_t>(base);
         for (std::size_t k = 0; k < 4; ++k) {
-            table.setCell(static_cast<int>(row), static_cast<int>(k) + 1, texts.cells.at(row).at(k),
-                          texts.toolTips.at(row).at(k));
+            table.setCell(static_cast<int>(row), static_cast<int>(k) + 1,
+                          QString::fromStdString(texts.cells.at(row).at(k)),
+                          QString::fromStdString(texts.toolTips.at(row).at(k)));
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "calc/ExactText.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -177,6 +178,21 @@ ExactCell ExactCellText(const ExactNumber& result, Base row, int wordBits, bool 
     std::string toolTip =
         (negative ? "-" : "") + finish(Digits(num, radix)) + "/" + finish(Digits(den, radix));
     return {finish(RoundedText(negative, num, den, radix)), std::move(toolTip)};
+}
+
+ExactTexts WriteExactResults(const ExactResults& results, const ExactView& view) {
+    const std::array<const ExactNumber*, 4> values{&results.sum, &results.difference,
+                                                   &results.product, &results.quotient};
+    ExactTexts texts;
+    for (Base base : kAllBases) {
+        const auto row = static_cast<std::size_t>(base);
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            ExactCell cell = ExactCellText(*values.at(k), base, view.wordBits, view.group);
+            texts.cells.at(row).at(k) = std::move(cell.text);
+            texts.toolTips.at(row).at(k) = std::move(cell.toolTip);
+        }
+    }
+    return texts;
 }
 
 }  // namespace quillora

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "calc/ExactFold.h"
 #include "calc/ExactNumber.h"
+#include "calc/ResultTexts.h"
 #include "core/Base.h"
 
 // An exact result written in a results row's base.
@@ -28,5 +30,22 @@ struct ExactCell {
 // space between groups of digits counted outwards from the point: four in
 // binary and hexadecimal, three in octal and decimal.
 ExactCell ExactCellText(const ExactNumber& result, Base row, int wordBits, bool group);
+
+// How exact results are written: whole results of the Hexadecimal, Octal and
+// Binary rows as two's-complement words of wordBits (0: as they are), and
+// digits grouped or not.
+struct ExactView {
+    int wordBits = 0;
+    bool group = false;
+    friend bool operator==(const ExactView&, const ExactView&) = default;
+};
+
+// The cells and their tool tips of each row (in the order of kAllBases) and
+// operation, as the exact results window shows them.
+struct ExactTexts {
+    ResultTexts cells;
+    ResultTexts toolTips;
+};
+ExactTexts WriteExactResults(const ExactResults& results, const ExactView& view);
 
 }  // namespace quillora

@@ -5,10 +5,9 @@
 #include <string_view>
 #include <utility>
 
-#include <QString>
-
 #include "calc/EntryReading.h"
 #include "calc/FourOperations.h"
+#include "calc/ResultTexts.h"
 #include "core/Base.h"
 #include "core/StepReport.h"
 
@@ -19,15 +18,6 @@
 // give the same results cell for cell. Every step reports through the steps
 // it is given, under the run's labels.
 namespace quillora {
-
-// The results table's texts: rows Decimal, Hexadecimal, Octal and Binary (in
-// the order of kAllBases), columns Addition, Subtraction, Multiplication and
-// Division.
-using ResultTexts = std::array<std::array<QString, 4>, kAllBases.size()>;
-
-inline const QString& ResultCell(const ResultTexts& texts, Base row, std::size_t column) {
-    return texts.at(static_cast<std::size_t>(row)).at(column);
-}
 
 // A further set of accumulators folded beside the doubles from each entry's
 // text, as it stands when the doubles read it (the exact results).

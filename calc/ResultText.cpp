@@ -8,12 +8,12 @@
 
 namespace quillora {
 
-QString ResultText(double value, Base base) {
-    const std::string decimal = NumberToText(value);
+std::string ResultText(double value, Base base) {
+    std::string decimal = NumberToText(value);
     if (base == Base::Decimal || !std::isfinite(value)) {
-        return QString::fromStdString(decimal);
+        return decimal;
     }
-    return QString::fromStdString(ConvertNumber(decimal, 10, static_cast<unsigned>(Radix(base))));
+    return ConvertNumber(decimal, 10, static_cast<unsigned>(Radix(base)));
 }
 
 }  // namespace quillora

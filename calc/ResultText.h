@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 #include "core/Base.h"
 
@@ -11,6 +11,6 @@ namespace quillora {
 // text (its sign and fraction rule covers "-", "." and exponent forms). An
 // infinity or not-a-number value has no digits in any base, so every row
 // shows NumberToText's "Infinity", "-Infinity" or "NaN".
-QString ResultText(double value, Base base);
+std::string ResultText(double value, Base base);
 
 }  // namespace quillora

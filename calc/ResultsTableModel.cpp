@@ -1,11 +1,19 @@
 #include "calc/ResultsTableModel.h"
 
+#include <string_view>
+
+#include "calc/ResultTexts.h"
+
 namespace quillora {
 
 const QStringList& ResultsTableModel::columnCaptions() {
-    static const QStringList captions{QStringLiteral("Base"), QStringLiteral("Addition"),
-                                      QStringLiteral("Subtraction"),
-                                      QStringLiteral("Multiplication"), QStringLiteral("Division")};
+    static const QStringList captions = [] {
+        QStringList all;
+        for (std::string_view caption : kResultCaptions) {
+            all << QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()));
+        }
+        return all;
+    }();
     return captions;
 }
 

@@ -3,17 +3,8 @@
 namespace quillora {
 
 QString BaseName(Base base) {
-    switch (base) {
-        case Base::Decimal:
-            return QStringLiteral("Decimal");
-        case Base::Hexadecimal:
-            return QStringLiteral("Hexadecimal");
-        case Base::Octal:
-            return QStringLiteral("Octal");
-        case Base::Binary:
-            return QStringLiteral("Binary");
-    }
-    return {};
+    const std::string_view name = BaseNameText(base);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 }  // namespace quillora

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <QString>
 
@@ -36,6 +37,19 @@ inline std::string RadixText(Base base) {
 
 // "Decimal", "Hexadecimal", "Octal", "Binary": option captions and result row names alike.
 QString BaseName(Base base);
+constexpr std::string_view BaseNameText(Base base) {
+    switch (base) {
+        case Base::Decimal:
+            return "Decimal";
+        case Base::Hexadecimal:
+            return "Hexadecimal";
+        case Base::Octal:
+            return "Octal";
+        case Base::Binary:
+            return "Binary";
+    }
+    return {};
+}
 
 // The four option flags as they stand right now. Readers take the base of the
 // first flag that is on, in the order Option1 to Option4; none on means no base.

@@ -1,75 +1,93 @@
 #include "export/ResultsPrinting.h"
 
 #include <algorithm>
-
-#include <QString>
-#include <QStringList>
-
-#include "calc/ResultsTableModel.h"
-#include "export/PaddedCells.h"
+#include <array>
+#include <cstdio>
+#include <string_view>
 
 namespace quillora {
 
 namespace {
 
 constexpr std::size_t kResultColumns = 4;
-
-// The header's captions: "Base" and the four operations.
-const QStringList& Captions() {
-    return ResultsTableModel::columnCaptions();
-}
+using RowCells = std::array<std::string_view, kResultCaptions.size()>;
 
 // A row's five cells: its base's name and its four results.
-QStringList RowCells(const ResultTexts& texts, Base row) {
-    QStringList cells{BaseName(row)};
+RowCells CellsOf(const ResultTexts& texts, Base row) {
+    RowCells cells{BaseNameText(row)};
     for (std::size_t k = 0; k < kResultColumns; ++k) {
-        cells << ResultCell(texts, row, k);
+        cells.at(k + 1) = ResultCell(texts, row, k);
     }
     return cells;
 }
 
-QByteArray AlignedText(const PrintedResults& results) {
+// A text's length as the window's file measures it, in UTF-16 code units: the
+// "…" of a rounded exact result counts one, as it does there.
+std::size_t WindowLength(std::string_view utf8) {
+    std::size_t units = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) {
+            units += byte >= 0xF0 ? 2 : 1;  // a four-byte character is a surrogate pair
+        }
+    }
+    return units;
+}
+
+std::string AlignedText(const PrintedResults& results) {
     // As wide as the window's file makes them: over the headers and every
     // row of the table, printed or not.
-    std::vector<int> widths;
-    for (qsizetype c = 0; c < Captions().size(); ++c) {
-        int width = static_cast<int>(Captions().at(c).size());
+    std::array<std::size_t, kResultCaptions.size()> widths{};
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        widths.at(c) = WindowLength(kResultCaptions.at(c));
         for (Base row : kAllBases) {
-            width = std::max(width, static_cast<int>(RowCells(results.texts, row).at(c).size()));
+            widths.at(c) = std::max(widths.at(c), WindowLength(CellsOf(results.texts, row).at(c)));
         }
-        widths.push_back(width);
     }
-    const auto line = [&](const QStringList& cells) {
-        QString text;
-        for (qsizetype c = 0; c < cells.size(); ++c) {
-            AppendPaddedCell(text, cells.at(c), widths.at(static_cast<std::size_t>(c)));
+    std::string out;
+    const auto line = [&](const RowCells& cells) {
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            out += cells.at(c);
+            const std::size_t length = WindowLength(cells.at(c));
+            out.append(widths.at(c) > length ? widths.at(c) - length : 0, ' ');
+            out += '\t';
         }
-        return text.toUtf8() + '\n';
+        out += '\n';
     };
-    QByteArray out = line(Captions());
+    line(kResultCaptions);
     for (Base row : results.rows) {
-        out += line(RowCells(results.texts, row));
+        line(CellsOf(results.texts, row));
     }
     return out;
 }
 
-QByteArray TabSeparated(const PrintedResults& results) {
-    QByteArray out = Captions().join(QLatin1Char('\t')).toUtf8() + '\n';
+std::string TabSeparated(const PrintedResults& results) {
+    std::string out;
+    const auto line = [&](const RowCells& cells) {
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            out += c == 0 ? "" : "\t";
+            out += cells.at(c);
+        }
+        out += '\n';
+    };
+    line(kResultCaptions);
     for (Base row : results.rows) {
-        out += RowCells(results.texts, row).join(QLatin1Char('\t')).toUtf8() + '\n';
+        line(CellsOf(results.texts, row));
     }
     return out;
 }
 
-QByteArray JsonString(const QString& text) {
-    QByteArray out = "\"";
-    for (const char c : text.toUtf8()) {
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
         } else if (byte < 0x20) {
-            out += QByteArray("\\u00") + QByteArray::number(byte, 16).rightJustified(2, '0');
+            std::array<char, 8> escaped{};
+            std::snprintf(escaped.data(), escaped.size(), "\\u%04x", byte);
+            out += escaped.data();
         } else {
             out += c;
         }
@@ -77,21 +95,20 @@ QByteArray JsonString(const QString& text) {
     return out + '"';
 }
 
-// Written by hand rather than through QJsonObject, which would sort the rows
-// by name instead of keeping the order asked for.
-QByteArray Json(const PrintedResults& results) {
-    QByteArray out = "{\n";
-    out += "  \"base\": " + JsonString(BaseName(results.listBase)) + ",\n";
-    out += "  \"entries\": " + QByteArray::number(results.entries) + ",\n";
-    out += "  \"skipped\": " + QByteArray::number(results.skipped) + ",\n";
-    out += QByteArray("  \"exact\": ") + (results.exact ? "true" : "false") + ",\n";
+// Written by hand, keeping the rows in the order asked for.
+std::string Json(const PrintedResults& results) {
+    std::string out = "{\n";
+    out += "  \"base\": " + JsonString(BaseNameText(results.listBase)) + ",\n";
+    out += "  \"entries\": " + std::to_string(results.entries) + ",\n";
+    out += "  \"skipped\": " + std::to_string(results.skipped) + ",\n";
+    out += std::string("  \"exact\": ") + (results.exact ? "true" : "false") + ",\n";
     out += "  \"results\": {";
     for (std::size_t r = 0; r < results.rows.size(); ++r) {
         const Base row = results.rows.at(r);
-        out += (r == 0 ? "\n    " : ",\n    ") + JsonString(BaseName(row)) + ": {";
+        out += (r == 0 ? "\n    " : ",\n    ") + JsonString(BaseNameText(row)) + ": {";
         for (std::size_t k = 0; k < kResultColumns; ++k) {
-            out += (k == 0 ? "" : ", ") + JsonString(Captions().at(static_cast<qsizetype>(k) + 1)) +
-                   ": " + JsonString(ResultCell(results.texts, row, k));
+            out += (k == 0 ? "" : ", ") + JsonString(kResultCaptions.at(k + 1)) + ": " +
+                   JsonString(ResultCell(results.texts, row, k));
         }
         out += "}";
     }
@@ -101,7 +118,7 @@ QByteArray Json(const PrintedResults& results) {
 
 }  // namespace
 
-QByteArray PrintResults(const PrintedResults& results, ResultsFormat format) {
+std::string PrintResults(const PrintedResults& results, ResultsFormat format) {
     switch (format) {
         case ResultsFormat::Text:
             return AlignedText(results);

@@ -1,14 +1,14 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
-#include <QByteArray>
-
-#include "calc/ListFold.h"
+#include "calc/ResultTexts.h"
 #include "core/Base.h"
 
 // The results table as `quillora --calc` prints it on standard output: UTF-8
-// text with LF line ends, in one of three forms.
+// text with LF line ends, in one of three forms. Plain strings only, so that
+// the command needs no Qt.
 namespace quillora {
 
 enum class ResultsFormat { Text, Tsv, Json };
@@ -28,6 +28,6 @@ struct PrintedResults {
 // tsv: the header line and the rows, cells separated by one TAB, no padding.
 // json: one object with "base", "entries", "skipped", "exact" and "results",
 // every result a string so that no digit is lost.
-QByteArray PrintResults(const PrintedResults& results, ResultsFormat format);
+std::string PrintResults(const PrintedResults& results, ResultsFormat format);
 
 }  // namespace quillora

@@ -89,16 +89,18 @@ TEST(CalcPluginSearchPaths, BesideTheProgramFirstThenTheInstalledPluginFolder) {
 // The window module is looked for as the plugin is, in the same folder.
 TEST(WindowModuleSearchPaths, BesideTheProgramFirstThenThePrivateLibraryFolder) {
     EXPECT_EQ(
-        WindowModuleSearchPaths(QStringLiteral("/opt/q/bin")),
-        QStringList({QStringLiteral("/opt/q/bin/libquillora_window.so"),
-                     QStringLiteral("/opt/q/" QUILLORA_PLUGIN_RELDIR "/libquillora_window.so")}));
+        WindowModuleSearchPaths("/opt/q/bin"),
+        (std::vector<std::string>{"/opt/q/bin/libquillora_window.so",
+                                  "/opt/q/" QUILLORA_PLUGIN_RELDIR "/libquillora_window.so"}));
 }
 
 TEST(BuildTree, BuiltProgramFindsItsSkinWindowAndPlugin) {
     const QString programDir = QStringLiteral(QUILLORA_BUILT_PROGRAM_DIR);
     EXPECT_EQ(FolderHolding(programDir, SkinFilePath), programDir);
     EXPECT_TRUE(QFileInfo(SkinFilePath(programDir)).isFile());
-    EXPECT_TRUE(QFileInfo(WindowModuleSearchPaths(programDir).last()).isFile());
+    EXPECT_TRUE(
+        QFileInfo(QString::fromStdString(WindowModuleSearchPaths(programDir.toStdString()).back()))
+            .isFile());
     if (QUILLORA_PLUGIN_EXPECTED) {
         const CalcPlugin plugin(CalcPluginSearchPaths(programDir));
         EXPECT_TRUE(plugin.loaded()) << plugin.errorString().toStdString();
@@ -208,7 +210,8 @@ TEST_F(InstalledTree, ProgramFindsItsSkinWindowAndPluginFromBin) {
     const QString bin = usr(QStringLiteral("bin"));
     EXPECT_EQ(FolderHolding(bin, SkinFilePath), usr(QStringLiteral("share/quillora")));
     EXPECT_TRUE(QFileInfo(SkinFilePath(FolderHolding(bin, SkinFilePath))).isFile());
-    EXPECT_TRUE(QFileInfo(WindowModuleSearchPaths(bin).last()).isFile());
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(WindowModuleSearchPaths(bin.toStdString()).back()))
+                    .isFile());
     if (QUILLORA_PLUGIN_EXPECTED) {
         // Nothing lies beside bin/quillora, so this is the installed plugin,
         // which has no search path into LibreOffice: it loads only because

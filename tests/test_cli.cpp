@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "app/CalcArguments.h"
+#include "app/CommandLine.h"
 #include "calc/ExactResultsTable.h"
 #include "engine/PlainWordReading.h"
 #include "input/ListStream.h"
@@ -588,6 +591,92 @@ TEST(ListStream, EntriesTheirLinesAndSkippedLinesAcrossBlocks) {
     EXPECT_EQ(binary.lines[2], expectedLine + 1);
     EXPECT_EQ(binary.tally.skipped, 1U);
     EXPECT_EQ(binary.tally.firstSkippedLine, 2U);
+}
+
+// ---- the command line read without Qt ------------------------------------
+
+// What the program reads without Qt it must read as Qt's parser does; what it
+// cannot, it leaves to that parser whole (help, version, usage errors).
+TEST(CalcArguments, EveryCommandLineReadWithoutQtReadsAsQtsParserReadsIt) {
+    const std::vector<std::string> words{"--calc",
+                                         "--exact",
+                                         "--group",
+                                         "--strict",
+                                         "--base=hex",
+                                         "--base",
+                                         "-b",
+                                         "-bbin",
+                                         "-b=oct",
+                                         "-b=",
+                                         "--word=64",
+                                         "--word",
+                                         "8",
+                                         "--format=json",
+                                         "--format",
+                                         "tsv",
+                                         "--rows=bin,dec",
+                                         "--rows",
+                                         "hex,oct,bin,decimal",
+                                         "--rows=dec,,bin",
+                                         "--",
+                                         "-",
+                                         "a.txt",
+                                         "-x",
+                                         "--help",
+                                         "--version",
+                                         "--calc=1",
+                                         "--frobnicate",
+                                         "HEX",
+                                         "--base=hexa",
+                                         "--b=hex",
+                                         "--word=12",
+                                         "ß.txt",
+                                         "--exact=",
+                                         "-"};
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
+    int readPlainly = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::vector<std::string> arguments{"quillora"};
+        if (round % 3 != 0) {
+            arguments.push_back("--calc");
+        }
+        const std::size_t count = round % 7;
+        for (std::size_t i = 0; i < count; ++i) {
+            arguments.push_back(words[pick(random)]);
+        }
+        std::string shown;
+        QStringList qtArguments;
+        for (const std::string& argument : arguments) {
+            shown += argument + ' ';
+            qtArguments << QString::fromStdString(argument);
+        }
+        SCOPED_TRACE(shown);
+        const std::optional<CalcOptions> plain = ReadCalcArguments(arguments);
+        if (!plain) {
+            continue;
+        }
+        ++readPlainly;
+        const CommandLine qt = ParseCommandLine(qtArguments);
+        EXPECT_FALSE(qt.exitStatus.has_value()) << qt.standardError.toStdString();
+        ASSERT_TRUE(qt.calc.has_value());
+        EXPECT_TRUE(*qt.calc == *plain);
+    }
+    EXPECT_GT(readPlainly, 500);  // the ordinary lines do go the quick way
+
+    // The forms scripts write, each read without Qt.
+    for (const std::vector<std::string>& ordinary : std::vector<std::vector<std::string>>{
+             {"quillora", "--calc"},
+             {"quillora", "--calc", "-b", "hex", "sizes.txt"},
+             {"quillora", "--calc", "--base=hexadecimal", "--format", "json", "-"},
+             {"quillora", "--calc", "-bbin", "--rows=binary,decimal", "--format=tsv", "m.txt"},
+             {"quillora", "--calc", "--exact", "--word=64", "--group", "--strict", "--", "-b"}}) {
+        EXPECT_TRUE(ReadCalcArguments(ordinary).has_value()) << ordinary.at(2);
+    }
+    const std::optional<CalcOptions> dashes =
+        ReadCalcArguments({"quillora", "--calc", "x", "--", "-b", "--calc"});
+    ASSERT_TRUE(dashes.has_value());
+    EXPECT_EQ(dashes->files, (std::vector<std::string>{"x", "-b", "--calc"}));
 }
 
 }  // namespace
