@@ -66,6 +66,19 @@ class ListFileSplitter {
         pendingMark_.clear();
     }
 
+    // Whether the text fed so far ended at a line's end, nothing carried over:
+    // a reader that recognises a whole line by itself may then hand it on
+    // through passLine instead of feeding it.
+    bool betweenLines() const { return carry_.empty() && !overlong_ && !atStart_; }
+
+    // A line fed whole and taken as feed would take it: its text (not
+    // empty, no longer than any entry, with no CR or LF), then its LF.
+    template <class Take>
+    void passLine(std::string_view text, Take&& take) {
+        take(text);
+        countLineEnd('\n', true);
+    }
+
     // The line the candidate being handed on (or dropped) stands on,
     // counted from 1 as an editor counts them: CR LF, a lone CR and a lone
     // LF each end one line.

@@ -77,6 +77,7 @@ class ListStream {
         const auto take = [&](std::string_view candidate) {
             if constexpr (bits != 0) {
                 if (std::uint64_t word = 0; ReadPlainWordAs<bits>(candidate, word)) {
+                    width_ = candidate.size();
                     ++tally_.accepted;
                     accept(candidate, &word);
                     return;
@@ -104,9 +105,50 @@ class ListStream {
             if (got == 0) {
                 break;
             }
-            splitter_.feed(std::string_view(block_.get(), got), take, drop);
+            std::string_view rest(block_.get(), got);
+            if constexpr (bits != 0) {
+                rest = takeSameWidthLines<bits>(rest, take, drop, accept);
+            }
+            splitter_.feed(rest, take, drop);
         }
         splitter_.finish(take, drop);
+    }
+
+    // Lists of addresses, masks or hashes are written one width a line: such
+    // a line is read where it stands, its width guessed from the line before
+    // and proved by its LF and its digits (no digit is a CR or an LF), with
+    // no search for its end. The line the block starts inside goes through
+    // the splitter first, to its end; the rest of the block from the first
+    // line of another width or end on, as ever. Returns that rest.
+    template <unsigned bits, class Take, class Drop, class Accept>
+    std::string_view takeSameWidthLines(std::string_view rest, Take& take, Drop& drop,
+                                        Accept& accept) {
+        if (width_ == 0) {
+            return rest;
+        }
+        if (!splitter_.betweenLines()) {
+            const std::size_t end = bytescan::FirstOf(rest, 0, '\r', '\n');
+            if (end == rest.size()) {
+                return rest;
+            }
+            splitter_.feed(rest.substr(0, end + 1), take, drop);
+            rest.remove_prefix(end + 1);
+            if (!splitter_.betweenLines()) {
+                return rest;
+            }
+        }
+        const std::size_t width = width_;
+        std::uint64_t word = 0;
+        while (rest.size() > width && rest[width] == '\n' &&
+               ReadPlainWordAs<bits>(rest.substr(0, width), word)) {
+            const std::string_view line = rest.substr(0, width);
+            splitter_.passLine(line, [&](std::string_view) {
+                ++tally_.accepted;
+                accept(line, &word);
+            });
+            rest.remove_prefix(width + 1);
+        }
+        return rest;
     }
 
     void skip() {
@@ -119,6 +161,7 @@ class ListStream {
     std::size_t readBlock(int fd);
 
     int radix_;
+    std::size_t width_ = 0;  // of the last plain word a line held whole, or 0
     std::unique_ptr<char[]> block_;
     std::array<char, kLongestEntry> upper_{};
     ListFileSplitter splitter_;

@@ -23,7 +23,10 @@
 #include "app/CalcArguments.h"
 #include "app/CommandLine.h"
 #include "calc/ExactResultsTable.h"
+#include "core/ByteScan.h"
+#include "engine/EntryValidation.h"
 #include "engine/PlainWordReading.h"
+#include "input/ListFileSplitter.h"
 #include "input/ListStream.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
@@ -591,6 +594,94 @@ TEST(ListStream, EntriesTheirLinesAndSkippedLinesAcrossBlocks) {
     EXPECT_EQ(binary.lines[2], expectedLine + 1);
     EXPECT_EQ(binary.tally.skipped, 1U);
     EXPECT_EQ(binary.tally.firstSkippedLine, 2U);
+}
+
+// The same bytes cut by the splitter in one feed and read as the stream
+// documents it: the model the stream's reading by blocks, and its lines of
+// one width read where they stand, must give back exactly.
+Streamed FedWhole(const QByteArray& bytes, Base base) {
+    ListFileSplitter splitter;
+    Streamed model;
+    const auto take = [&](std::string_view candidate) {
+        std::uint64_t word = 0;
+        const bool plain = base == Base::Binary        ? ReadPlainWordAs<1>(candidate, word)
+                           : base == Base::Octal       ? ReadPlainWordAs<3>(candidate, word)
+                           : base == Base::Hexadecimal ? ReadPlainWordAs<4>(candidate, word)
+                                                       : false;
+        if (plain) {
+            model.entries.emplace_back(candidate);
+            model.values.emplace_back(PlainWordValue(word));
+        } else if (IsAcceptedEntry(candidate, Radix(base))) {
+            std::string entry(candidate);
+            if (base == Base::Hexadecimal) {
+                bytescan::UpperCaseAscii(entry.data(), entry.size());
+            }
+            model.entries.push_back(entry);
+            model.values.emplace_back(std::nullopt);
+        } else {
+            if (model.tally.skipped++ == 0) {
+                model.tally.firstSkippedLine = splitter.line();
+            }
+            return;
+        }
+        ++model.tally.accepted;
+        model.lines.push_back(splitter.line());
+    };
+    const auto drop = [&] {
+        if (model.tally.skipped++ == 0) {
+            model.tally.firstSkippedLine = splitter.line();
+        }
+    };
+    splitter.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), take,
+                  drop);
+    splitter.finish(take, drop);
+    return model;
+}
+
+TEST(ListStream, LinesOfOneWidthReadWhereTheyStandAsTheSplitterCutsThem) {
+    std::mt19937 random(20261209);
+    const char* const digits = "0123456789abcdefABCDEF";
+    for (int round = 0; round < 60; ++round) {
+        const Base base = kAllBases.at(static_cast<std::size_t>(round) % kAllBases.size());
+        const int radix = Radix(base);
+        // Runs of one width across many blocks, broken now and then by another
+        // width, a CR LF, a blank line, a bad line, a long line or no line end.
+        QByteArray bytes = round % 5 == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+        int width = 1 + static_cast<int>(random() % 20);
+        while (bytes.size() < static_cast<qsizetype>(kStreamBlock) * 3 + 777) {
+            const unsigned odd = random() % 400;
+            if (odd == 0) {
+                width = 1 + static_cast<int>(random() % 70);
+            }
+            QByteArray line;
+            for (int i = 0; i < width; ++i) {
+                const unsigned pick = random() % static_cast<unsigned>(radix == 16 ? 22 : radix);
+                line += digits[pick];
+            }
+            if (odd == 1) {
+                line = "x" + line;
+            } else if (odd == 2) {
+                line.clear();
+            } else if (odd == 3) {
+                line = QByteArray(5000, '1');
+            } else if (odd == 4) {
+                line += " ";
+            }
+            bytes += line + (odd == 5 ? "\r\n" : odd == 6 ? "\r" : "\n");
+        }
+        if (round % 2 == 1) {
+            bytes += "101";  // no line end at the end
+        }
+        SCOPED_TRACE(round);
+        const Streamed streamed = Stream(bytes, base);
+        const Streamed model = FedWhole(bytes, base);
+        EXPECT_EQ(streamed.entries, model.entries);
+        EXPECT_EQ(streamed.values, model.values);
+        EXPECT_EQ(streamed.lines, model.lines);
+        EXPECT_EQ(streamed.tally.accepted, model.tally.accepted);
+        EXPECT_EQ(streamed.tally.skipped, model.tally.skipped);
+        EXPECT_EQ(streamed.tally.firstSkippedLine, model.tally.firstSkippedLine);
+    }
 }
 
 // ---- the command line read without Qt ------------------------------------
