@@ -131,18 +131,15 @@ class ListStream {
             if (end == rest.size()) {
                 return rest;
             }
+            // Fed through its end, the line leaves nothing carried over.
             splitter_.feed(rest.substr(0, end + 1), take, drop);
             rest.remove_prefix(end + 1);
-            if (!splitter_.betweenLines()) {
-                return rest;
-            }
         }
         const std::size_t width = width_;
         std::uint64_t word = 0;
         while (rest.size() > width && rest[width] == '\n' &&
                ReadPlainWordAs<bits>(rest.substr(0, width), word)) {
-            const std::string_view line = rest.substr(0, width);
-            splitter_.passLine(line, [&](std::string_view) {
+            splitter_.passLine(rest.substr(0, width), [&](std::string_view line) {
                 ++tally_.accepted;
                 accept(line, &word);
             });

@@ -146,6 +146,23 @@ void WriteAll(int fd, std::string_view bytes) {
     }
 }
 
+// Whether the file's bytes from offset on are piece, read into block (not
+// empty) a block at a time; offset moves past what was compared.
+bool ReadBackMatches(int fd, off_t& offset, std::string_view piece, std::string& block) {
+    while (!piece.empty()) {
+        const ssize_t n = ::pread(fd, block.data(), std::min(block.size(), piece.size()), offset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0 || std::memcmp(block.data(), piece.data(), static_cast<std::size_t>(n)) != 0) {
+            return false;
+        }
+        piece.remove_prefix(static_cast<std::size_t>(n));
+        offset += n;
+    }
+    return true;
+}
+
 // What the disk gives back is what was meant: a write cut short (a full
 // disk, a file size limit) never replaces the good file.
 bool HoldsExactly(int fd, const TextSource& bytes) {
@@ -153,22 +170,11 @@ bool HoldsExactly(int fd, const TextSource& bytes) {
     if (::fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) != bytes.size()) {
         return false;
     }
-    std::string block(std::min<std::size_t>(bytes.size(), std::size_t{1} << 20), '\0');
+    std::string block(std::clamp<std::size_t>(bytes.size(), 1, std::size_t{1} << 20), '\0');
     off_t offset = 0;
     bool same = true;
-    bytes.eachPiece([&](std::string_view piece) {
-        while (same && !piece.empty()) {
-            const std::size_t want = std::min(block.size(), piece.size());
-            const ssize_t n = ::pread(fd, block.data(), want, offset);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            same =
-                n > 0 && std::memcmp(block.data(), piece.data(), static_cast<std::size_t>(n)) == 0;
-            piece.remove_prefix(same ? static_cast<std::size_t>(n) : piece.size());
-            offset += same ? n : 0;
-        }
-    });
+    bytes.eachPiece(
+        [&](std::string_view piece) { same = same && ReadBackMatches(fd, offset, piece, block); });
     return same;
 }
 
@@ -242,17 +248,11 @@ SettingsFile::Comparison::~Comparison() {
 bool SettingsFile::Comparison::next(std::string_view piece) {
     constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
     matches_ = matches_ && fd_ >= 0;
-    while (matches_ && !piece.empty()) {
+    if (matches_ && !piece.empty()) {
         block_.resize(std::min(kBlockBytes, std::max(block_.size(), piece.size())));
-        const std::size_t want = std::min(block_.size(), piece.size());
-        const ssize_t n = ::pread(fd_, block_.data(), want, static_cast<off_t>(offset_));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        matches_ =
-            n > 0 && std::memcmp(block_.data(), piece.data(), static_cast<std::size_t>(n)) == 0;
-        piece.remove_prefix(matches_ ? static_cast<std::size_t>(n) : piece.size());
-        offset_ += matches_ ? n : 0;
+        off_t offset = static_cast<off_t>(offset_);
+        matches_ = ReadBackMatches(fd_, offset, piece, block_);
+        offset_ = offset;
     }
     return matches_;
 }

@@ -30,6 +30,7 @@
 #include "input/ListStream.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
+#include "support/SettingsFolder.h"
 #include "support/WindowChecks.h"
 
 namespace quillora {
@@ -88,9 +89,7 @@ class Cli : public ::testing::Test {
 
     QString file(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
+        testing::Put(path, bytes);
         return path;
     }
 
@@ -552,10 +551,7 @@ struct Streamed {
 Streamed Stream(const QByteArray& bytes, Base base) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.txt"));
-    QFile out(path);
-    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(bytes);
-    out.close();
+    testing::Put(path, bytes);
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     ListStream stream(base);
     Streamed streamed;
