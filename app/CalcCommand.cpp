@@ -45,7 +45,7 @@ class StandardErrorReport : public FailureReport {
         ++failures_;
         std::string line = "quillora: " + description + " at line " + std::to_string(label);
         if (file_ != nullptr) {
-            line += " (" + Place(*file_, line_) + ")";
+            line += " (" + Place(*file_, stream_ != nullptr ? stream_->line() : line_) + ")";
         }
         std::fprintf(err_, "%s\n", line.c_str());
     }
@@ -53,7 +53,14 @@ class StandardErrorReport : public FailureReport {
     // The input line the steps from now on read; nothing for none.
     void at(const std::string* file, unsigned long long line) {
         file_ = file;
+        stream_ = nullptr;
         line_ = line;
+    }
+    // Whatever line of the stream is being read when a step fails: asked
+    // then, not set for every line of millions.
+    void follow(const std::string* file, const ListStream* stream) {
+        file_ = file;
+        stream_ = stream;
     }
 
     int failures() const { return failures_; }
@@ -67,6 +74,7 @@ class StandardErrorReport : public FailureReport {
     std::FILE* err_;
     bool exact_;
     const std::string* file_ = nullptr;
+    const ListStream* stream_ = nullptr;
     unsigned long long line_ = 0;
     int failures_ = 0;
 };
@@ -94,7 +102,6 @@ class CalcCommand {
                 return 1;
             }
         }
-        report_.at(nullptr, 0);
         tellSkipped();
         if (entries_ < 2) {
             std::fprintf(err_, "quillora: Must have a least 2 numbers.\n");
@@ -128,14 +135,16 @@ class CalcCommand {
             return cannotRead(file, std::strerror(errno));
         }
         ListStream stream(options_.base);
+        report_.follow(&file, &stream);
         bool read = true;
         try {
             stream.read(fd, [&](std::string_view entry, const std::uint64_t* word) {
-                accept(entry, word, file, stream.line());
+                accept(entry, word, file, stream);
             });
         } catch (const std::system_error& failure) {
             read = cannotRead(file, failure.code().message());
         }
+        report_.at(nullptr, 0);  // the stream is gone
         if (!standardInput) {
             ::close(fd);
         }
@@ -157,27 +166,26 @@ class CalcCommand {
     // with two: a list of one reports nothing but that.
     // word: the entry already read, for most entries of a power-of-two base.
     void accept(std::string_view entry, const std::uint64_t* word, const std::string& file,
-                unsigned long long line) {
-        ++entries_;
-        if (entries_ == 1) {
-            first_.assign(entry);
-            firstValue_.reset();
-            if (word != nullptr) {
-                firstValue_.emplace(PlainWordValue(*word));
+                const ListStream& stream) {
+        if (++entries_ <= 2) [[unlikely]] {
+            if (entries_ == 1) {
+                first_.assign(entry);
+                firstValue_.reset();
+                if (word != nullptr) {
+                    firstValue_.emplace(PlainWordValue(*word));
+                }
+                firstFile_ = file;
+                firstLine_ = stream.line();
+                return;
             }
-            firstFile_ = file;
-            firstLine_ = line;
-            return;
-        }
-        if (entries_ == 2) {
             report_.at(&firstFile_, firstLine_);
             if (firstValue_) {
                 fold_.seedRead(first_, *firstValue_);
             } else {
                 fold_.seed([&] { return std::string_view(first_); });
             }
+            report_.follow(&file, &stream);
         }
-        report_.at(&file, line);
         if (word != nullptr && options_.exact) {
             // Read already, it cannot fail; and with --exact the doubles are
             // neither printed nor told, so only the exact fold needs it.
