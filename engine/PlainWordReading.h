@@ -81,9 +81,13 @@ template <unsigned bits>
     return !text.empty() && text.size() * bits <= 64 && detail::ReadPlainWordOf<bits>(text, word);
 }
 
-// The same, as the double nearest to that word.
+// The same, as the double nearest to that word (PlainWordValue's).
 template <unsigned bits>
 [[gnu::always_inline]] inline bool ReadPlainWordAs(std::string_view text, double& value) {
+    if constexpr (bits == 4 && std::endian::native == std::endian::little) {
+        if (text.size() == 16)
+            return detail::SixteenHexDigits(text.data(), value);
+    }
     std::uint64_t word = 0;
     if (!ReadPlainWordAs<bits>(text, word))
         return false;

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // Machine-word steps behind the whole-number conversions (not part of the engine's interface).
 namespace quillora::detail {
 
@@ -66,34 +70,76 @@ template <unsigned bits>
     return true;
 }
 
-// The value of sixteen hexadecimal digit characters (either case), the first the most
-// significant: a whole 64-bit word, the usual hexadecimal entry, in one 16-byte vector rather
-// than two eight-digit words, which halves the instructions of a stream of such lines. False
-// unless all sixteen are hexadecimal digits. Little-endian only, as EightPowerDigits.
-[[gnu::always_inline]] inline bool SixteenHexDigits(const char* p, std::uint64_t& value) {
-    using Bytes = unsigned char __attribute__((vector_size(16)));
-    using Shorts = std::uint16_t __attribute__((vector_size(16)));
-    using Ints = std::uint32_t __attribute__((vector_size(16)));
-    using Longs = std::uint64_t __attribute__((vector_size(16)));
+namespace sixteen {
+
+using Bytes = unsigned char __attribute__((vector_size(16)));
+using Shorts = std::uint16_t __attribute__((vector_size(16)));
+using Ints = std::uint32_t __attribute__((vector_size(16)));
+using Longs = std::uint64_t __attribute__((vector_size(16)));
+using Doubles = double __attribute__((vector_size(16)));
+
+// The value of sixteen hexadecimal digit characters (either case) in two 64-bit lanes, the
+// first eight digits' in the first, each below 2^32. False unless all sixteen are digits.
+[[gnu::always_inline]] inline bool Halves(const char* p, Longs& halves) {
     static_assert(std::endian::native == std::endian::little);
     Bytes x;
     std::memcpy(&x, p, sizeof x);
     // Unsigned differences: a byte below the range wraps far above it.
     const auto digit = reinterpret_cast<Bytes>(static_cast<Bytes>(x - '0') <= 9);
     const auto letter = reinterpret_cast<Bytes>(static_cast<Bytes>((x | 0x20) - 'a') <= 5);
+#if defined(__SSE2__)
+    if (_mm_movemask_epi8(reinterpret_cast<__m128i>(digit | letter)) != 0xFFFF)
+        return false;
+#else
     const auto valid = reinterpret_cast<Longs>(digit | letter);
     if ((valid[0] & valid[1]) != ~std::uint64_t{0})
         return false;
+#endif
     // A letter's value is its low nibble plus 9.
     const Bytes digits = (x & 0x0F) + (letter & 9);
     // Joined in memory order: pairs into bytes, fours into 16 bits, eights into 32 bits.
     const auto pairs = reinterpret_cast<Shorts>(digits);
     const Shorts bytes = static_cast<Shorts>((pairs & 0xFF) << 4) | (pairs >> 8);
+#if defined(__SSE2__)
+    // Each pair of bytes as first * 256 + second, in one multiply-add.
+    const auto halfWords = reinterpret_cast<Ints>(
+        _mm_madd_epi16(reinterpret_cast<__m128i>(bytes), _mm_set1_epi32(0x0001'0100)));
+#else
     const auto quads = reinterpret_cast<Ints>(bytes);
     const Ints halfWords = ((quads & 0xFFFF) << 8) | (quads >> 16);
+#endif
     const auto eights = reinterpret_cast<Longs>(halfWords);
-    const Longs words = ((eights & 0xFFFFFFFF) << 16) | (eights >> 32);
-    value = (words[0] << 32) | words[1];
+    halves = ((eights & 0xFFFFFFFF) << 16) | (eights >> 32);
+    return true;
+}
+
+}  // namespace sixteen
+
+// The value of sixteen hexadecimal digit characters (either case), the first the most
+// significant: a whole 64-bit word, the usual hexadecimal entry, in one 16-byte vector rather
+// than two eight-digit words, which halves the instructions of a stream of such lines. False
+// unless all sixteen are hexadecimal digits. Little-endian only, as EightPowerDigits.
+[[gnu::always_inline]] inline bool SixteenHexDigits(const char* p, std::uint64_t& value) {
+    sixteen::Longs halves;
+    if (!sixteen::Halves(p, halves))
+        return false;
+    value = (halves[0] << 32) | halves[1];
+    return true;
+}
+
+// The same as the double nearest that word, without the word: both halves become doubles in
+// the vector (each with 2^52's exponent, then less 2^52, exactly), and their sum is rounded
+// once, to nearest. A stream of millions of such lines spends a third fewer instructions on
+// each than through the word and two conversions of its halves.
+[[gnu::always_inline]] inline bool SixteenHexDigits(const char* p, double& value) {
+    sixteen::Longs halves;
+    if (!sixteen::Halves(p, halves))
+        return false;
+    constexpr std::uint64_t kTwoTo52Bits = 0x4330'0000'0000'0000;
+    constexpr double kTwoTo52 = 4503599627370496.0;
+    const sixteen::Doubles parts =
+        reinterpret_cast<sixteen::Doubles>(halves | kTwoTo52Bits) - kTwoTo52;
+    value = parts[0] * 4294967296.0 + parts[1];
     return true;
 }
 

@@ -175,6 +175,13 @@ TEST(PlainWordReading, TakesPlainDigitsOnlyAndReadsThemAsTheGeneralReadingDoes) 
     for (const char* text : {"", "0", "FFFFFFFFFFFFFFFFF", "1 ", "+1", "1.0", "G"}) {
         check(text, Hex{});
     }
+    // Words halfway between two doubles round to the even one, and their
+    // neighbours to the nearer one.
+    for (const char* text : {"0020000000000001", "0020000000000003", "8000000000000400",
+                             "8000000000000C00", "8000000000000401", "FFFFFFFFFFFFFC00",
+                             "FFFFFFFFFFFFFBFF", "FFFFFFFFFFFFFFFF", "0000000000000000"}) {
+        check(text, Hex{});
+    }
     using Octal = std::integral_constant<unsigned, 3>;
     using Binary = std::integral_constant<unsigned, 1>;
     for (const char* text : {"7", "8", "777777777777777777777", "1777777777777777777777"}) {
