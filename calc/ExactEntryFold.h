@@ -23,7 +23,7 @@ class ExactEntryFold : public EntryTextFold {
         }
     }
     // An entry read already as the whole number its digits make.
-    void foldWord(std::uint64_t word) { fold_.fold(ExactNumber::Word(word, false)); }
+    void foldWord(std::uint64_t word) { fold_.foldWord(word); }
     ExactResults results() const { return fold_.results(); }
 
   private:

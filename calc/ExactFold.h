@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "calc/ExactNumber.h"
 #include "calc/ExactProduct.h"
 #include "calc/ExactSum.h"
@@ -35,6 +37,17 @@ class ExactFold {
         product_.fold(x);
         if (!x.isZero()) {
             quotient_.fold(x);
+        }
+    }
+
+    // fold() of an entry read as the nonnegative whole number a word holds:
+    // the usual entry of a long list, folded with no number made for it.
+    void foldWord(std::uint64_t magnitude) {
+        sum_.addWord(magnitude);
+        difference_.addWord(magnitude);
+        product_.foldWord(magnitude);
+        if (magnitude != 0) {
+            quotient_.foldWord(magnitude);
         }
     }
 

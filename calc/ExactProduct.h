@@ -38,12 +38,20 @@ class RunningProduct {
     void reset(const ExactNumber& seed);
     // The quotient's caller passes nonzero divisors only.
     void fold(const ExactNumber& x) {
-        if (state_ == State::Whole && x.isWord() && x.magnitude() > 1) {
-            addWord(x.magnitude(), x.negative());
-        } else if (state_ == State::Over && !x.isZero()) {
+        if (x.isWord()) {
+            foldWord(x.magnitude(), x.negative());
+        } else if (state_ != State::Over) {  // no other value is zero
+            foldSlowly(x);
+        }
+    }
+    // fold() of a word's value, with no number made for it.
+    void foldWord(std::uint64_t magnitude, bool negative = false) {
+        if (state_ == State::Whole && magnitude > 1) {
+            addWord(magnitude, negative);
+        } else if (state_ == State::Over && magnitude != 0) {
             // stays past the bound: nothing to do
         } else {
-            foldSlowly(x);
+            foldSlowly(ExactNumber::Word(magnitude, negative));
         }
     }
     ExactNumber value() const;

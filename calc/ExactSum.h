@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <gmpxx.h>
 
 #include "calc/ExactNumber.h"
@@ -17,14 +19,22 @@ class RunningSum {
   public:
     void reset(const ExactNumber& seed);
     void add(const ExactNumber& x) {
-        if (x.isWord() && !over_ && !nearBound_) {
-            const auto magnitude = static_cast<ExactPending>(x.magnitude());
-            pending_ += x.negative() != subtracts_ ? -magnitude : magnitude;
+        if (x.isWord()) {
+            addWord(x.magnitude(), x.negative());
+        } else {
+            addSlowly(x);
+        }
+    }
+    // add() of a word's value, with no number made for it.
+    void addWord(std::uint64_t magnitude, bool negative = false) {
+        if (!over_ && !nearBound_) {
+            const auto value = static_cast<ExactPending>(magnitude);
+            pending_ += negative != subtracts_ ? -value : value;
             if (++pendingCount_ == kFlushEvery) {
                 flush();
             }
         } else {
-            addSlowly(x);
+            addSlowly(ExactNumber::Word(magnitude, negative));
         }
     }
     ExactNumber value() const;
