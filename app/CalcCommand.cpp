@@ -9,11 +9,13 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 #include <vector>
 
 #include "calc/ExactEntryFold.h"
 #include "calc/ExactText.h"
 #include "calc/ListFold.h"
+#include "calc/StretchFold.h"
 #include "core/StepReport.h"
 #include "engine/PlainWordReading.h"
 #include "export/ResultsPrinting.h"
@@ -138,9 +140,11 @@ class CalcCommand {
         report_.follow(&file, &stream);
         bool read = true;
         try {
-            stream.read(fd, [&](std::string_view entry, const std::uint64_t* word) {
-                accept(entry, word, file, stream);
-            });
+            if (options_.exact) {
+                stream.read(fd, Sink<ExactWordRun>{*this, file, stream});
+            } else {
+                stream.read(fd, Sink<WordRun>{*this, file, stream});
+            }
         } catch (const std::system_error& failure) {
             read = cannotRead(file, failure.code().message());
         }
@@ -155,6 +159,60 @@ class CalcCommand {
         skipped_ += tally.skipped;
         return read;
     }
+
+    // Plain words folded with no test each, once the seed is in: each is
+    // read already, so it cannot fail, and a step that would fail voids the
+    // whole run, whose lines come again one by one.
+    struct WordRun {
+        using Value = double;
+        StretchFold fold;
+
+        [[gnu::always_inline]] void take(double value) { fold.fold(value); }
+        std::optional<Accumulators> finish() const { return fold.finish(); }
+    };
+
+    // With --exact the doubles are neither printed nor told, so plain words
+    // go to the exact fold alone, which cannot fail.
+    struct ExactWordRun {
+        using Value = std::uint64_t;
+        ExactEntryFold* exact;
+
+        [[gnu::always_inline]] void take(std::uint64_t word) { exact->foldWord(word); }
+    };
+
+    // What the stream hands its entries and runs of words to.
+    template <class Run>
+    struct Sink {
+        CalcCommand& command;
+        const std::string& file;
+        const ListStream& stream;
+
+        void operator()(std::string_view entry, const std::uint64_t* word) const {
+            command.accept(entry, word, file, stream);
+        }
+        // Runs begin once the seed is in.
+        std::optional<Run> beginWords() const {
+            if (command.entries_ < 2) {
+                return std::nullopt;
+            }
+            if constexpr (std::is_same_v<Run, ExactWordRun>) {
+                return Run{&command.exact_};
+            } else {
+                return Run{StretchFold(command.fold_.accumulators())};
+            }
+        }
+        bool endWords(const Run& run, unsigned long long taken) const {
+            if constexpr (std::is_same_v<Run, WordRun>) {
+                const std::optional<Accumulators> folded = run.finish();
+                if (!folded) {
+                    return false;
+                }
+                command.fold_.resume(*folded);
+            }
+            command.entries_ += taken;
+            return true;
+        }
+    };
 
     bool cannotRead(const std::string& file, const std::string& reason) {
         const char* name = file == kStandardInput ? "standard input" : file.c_str();

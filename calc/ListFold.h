@@ -96,6 +96,10 @@ class ListFold {
         }
     }
 
+    // The accumulators after entries of the fixed base were folded apart
+    // (StretchFold), none of whose steps would fail.
+    void resume(const Accumulators& acc) { acc_ = acc; }
+
     // The four results written in each base (labels 208 to 250). A cell whose
     // text fails is reported and stays empty.
     ResultTexts texts();

@@ -79,6 +79,14 @@ class ListFileSplitter {
         countLineEnd('\n', true);
     }
 
+    // Lines passed as passLine passes them, each taken already.
+    void passLines(unsigned long long count) {
+        if (count > 0) {
+            lineEnds_ += count;
+            afterCR_ = false;
+        }
+    }
+
     // The line the candidate being handed on (or dropped) stands on,
     // counted from 1 as an editor counts them: CR LF, a lone CR and a lone
     // LF each end one line.

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -24,6 +26,10 @@ namespace quillora {
 // nothing beside the lines, small enough to stay in the processor's caches.
 inline constexpr std::size_t kStreamBlock = std::size_t{256} << 10;
 
+// The most lines one run of words takes: a run some step of which would fail
+// comes again line by line, so its length bounds that cost.
+inline constexpr std::size_t kRunLines = 1024;
+
 // What one input held: the entries accepted, the lines skipped (blank lines
 // are gaps, not skipped lines), and the line of the first skipped one.
 struct StreamTally {
@@ -41,6 +47,15 @@ struct StreamTally {
 // with the word its digits make (a pointer valid while accept runs; its
 // double is PlainWordValue's) and as it stands in the input, letters in
 // either case. Every other entry comes with a null word.
+//
+// An accept that can fold plain words by itself may also offer runs:
+// accept.beginWords() gives a run or nothing (an empty optional),
+// run->take(value) takes the value of one line: its word, or the word's double
+// (PlainWordValue's), as the run's Value is std::uint64_t or double; and accept.endWords(run,
+// count) takes the run back with the count of words it took, true if it keeps them. Lines of one
+// width then go to runs with nothing counted per line. A run not kept is void: its lines go to
+// accept one by one, as ever, so that each line is handed on once. While endWords runs, line()
+// is the line of the run's first.
 class ListStream {
   public:
     explicit ListStream(Base base)
@@ -137,15 +152,57 @@ class ListStream {
         }
         const std::size_t width = width_;
         std::uint64_t word = 0;
-        while (rest.size() > width && rest[width] == '\n' &&
-               ReadPlainWordAs<bits>(rest.substr(0, width), word)) {
-            splitter_.passLine(rest.substr(0, width), [&](std::string_view line) {
-                ++tally_.accepted;
-                accept(line, &word);
-            });
-            rest.remove_prefix(width + 1);
+        const auto sameWidth = [&] {
+            return rest.size() > width && rest[width] == '\n' &&
+                   ReadPlainWordAs<bits>(rest.substr(0, width), word);
+        };
+        for (;;) {
+            // Lines to hand on one by one before a run is offered again.
+            std::size_t alone = std::numeric_limits<std::size_t>::max();
+            if constexpr (requires { accept.beginWords(); }) {
+                alone = 1;
+                if (auto run = accept.beginWords()) {
+                    const std::size_t taken = TakeRun<bits>(rest, width, *run);
+                    if (accept.endWords(*run, taken)) {
+                        tally_.accepted += taken;
+                        splitter_.passLines(taken);
+                        rest.remove_prefix(taken * (width + 1));
+                        if (taken < kRunLines) {
+                            return rest;
+                        }
+                        continue;
+                    }
+                    alone = taken;  // the run is void: its lines again, one by one
+                }
+            }
+            for (std::size_t line = 0; line < alone; ++line) {
+                if (!sameWidth()) {
+                    return rest;
+                }
+                splitter_.passLine(rest.substr(0, width), [&](std::string_view text) {
+                    ++tally_.accepted;
+                    accept(text, &word);
+                });
+                rest.remove_prefix(width + 1);
+            }
         }
-        return rest;
+    }
+
+    // Hands run the values of the lines of `width` plain digits and an LF
+    // that lines starts with, at most kRunLines; returns how many it took.
+    template <unsigned bits, class Run>
+    static std::size_t TakeRun(std::string_view lines, std::size_t width, Run& run) {
+        const std::size_t stride = width + 1;
+        const char* const first = lines.data();
+        const char* const end = first + std::min(lines.size(), kRunLines * stride);
+        const char* line = first;
+        typename Run::Value value{};
+        while (static_cast<std::size_t>(end - line) >= stride && line[width] == '\n' &&
+               ReadPlainWordAs<bits>(std::string_view(line, width), value)) {
+            run.take(value);
+            line += stride;
+        }
+        return static_cast<std::size_t>(line - first) / stride;
     }
 
     void skip() {

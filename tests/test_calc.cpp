@@ -1,4 +1,11 @@
+#include <array>
+#include <bit>
+#include <cfloat>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -9,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include "calc/CalculationRun.h"
+#include "calc/ListFold.h"
 #include "calc/ResultsTableModel.h"
+#include "calc/StretchFold.h"
 #include "core/ByteScan.h"
 #include "support/FakePorts.h"
 #include "support/QStringPrinting.h"
@@ -399,6 +408,54 @@ TEST_F(CalculationRunTest, EachRowKnowsTheBaseItsResultsAreWrittenIn) {
     }
     EXPECT_THROW(results.text(0, 5), std::out_of_range);
     EXPECT_THROW(results.text(4, 0), std::out_of_range);
+}
+
+// A stretch folded with no test per entry is kept exactly when none of its
+// steps would fail, and then holds, bit for bit, what the steps hold.
+TEST(StretchFold, KeptExactlyWhenNoStepWouldFailAndThenHoldsWhatTheStepsHold) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<double> values{0.0,   -0.0,   1.0,     -1.0,      0.5,     3.0,    -7.25,
+                                     1e300, -1e300, 1.7e308, 1e-300,    4e-320,  0x1p64, DBL_MAX,
+                                     inf,   -inf,   nan,     0x1p-1074, 12345.0, -2.0};
+    std::mt19937 random(20261209);
+    const auto pick = [&] { return values[random() % values.size()]; };
+    const auto bits = [](const Accumulators& a) {
+        return std::array<std::uint64_t, 4>{
+            std::bit_cast<std::uint64_t>(a.sum), std::bit_cast<std::uint64_t>(a.difference),
+            std::bit_cast<std::uint64_t>(a.product), std::bit_cast<std::uint64_t>(a.quotient)};
+    };
+    int kept = 0;
+    int voided = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const Accumulators start{pick(), pick(), pick(), pick()};
+        std::vector<double> stretch(1 + random() % 12);
+        for (double& x : stretch) {
+            x = random() % 3 == 0 ? pick() : std::ldexp(1.0 + random() % 1000, random() % 200);
+        }
+        RecordingReport report;
+        Steps steps(report, "");
+        ListFold byStep(Base::Decimal, steps);
+        byStep.resume(start);
+        for (const double x : stretch) {
+            byStep.foldRead("", x);
+        }
+        StretchFold apart(start);  // after the steps, whose tests may raise flags of their own
+        for (const double x : stretch) {
+            apart.fold(x);
+        }
+        const std::optional<Accumulators> folded = apart.finish();
+        SCOPED_TRACE(round);
+        ASSERT_EQ(folded.has_value(), report.failures.empty());
+        if (folded) {
+            EXPECT_EQ(bits(*folded), bits(byStep.accumulators()));
+            ++kept;
+        } else {
+            ++voided;
+        }
+    }
+    EXPECT_GT(kept, 400);
+    EXPECT_GT(voided, 400);
 }
 
 TEST(ResultsTableModel, ARowNamedAsABaseIsWrittenInItAndOtherNamesInNone) {

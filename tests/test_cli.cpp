@@ -1,6 +1,5 @@
 // `quillora --calc`: the built program run as a child process, as a script
-// runs it, beside the real window folding the same lists; and the streaming
-// reader under it.
+// runs it, beside the real window folding the same lists.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,11 +22,6 @@
 #include "app/CalcArguments.h"
 #include "app/CommandLine.h"
 #include "calc/ExactResultsTable.h"
-#include "core/ByteScan.h"
-#include "engine/EntryValidation.h"
-#include "engine/PlainWordReading.h"
-#include "input/ListFileSplitter.h"
-#include "input/ListStream.h"
 #include "support/AppHarness.h"
 #include "support/QStringPrinting.h"
 #include "support/SettingsFolder.h"
@@ -280,6 +274,49 @@ TEST_F(Cli, ExactGivesTheExactResultsWindowsTableCellForCell) {
     EXPECT_EQ(
         object.value("results").toObject().value("Hexadecimal").toObject().value("Subtraction"),
         QJsonValue(QStringLiteral("-1") + QString(252, QLatin1Char('F')) + QStringLiteral("EFF")));
+}
+
+// A long list of one width is folded in runs of lines over several blocks:
+// each failure is still told at its own line, and both tables are the
+// window's.
+TEST_F(Cli, LongListsOfOneWidthGiveTheWindowsTablesAndTellEachFailureAtItsLine) {
+    std::mt19937_64 random(20261211);
+    QByteArray list;
+    for (int line = 1; line <= 50'000; ++line) {
+        char digits[17];
+        if (line <= 16'000) {
+            std::snprintf(digits, sizeof digits, "%016x", 1);  // the product stays 1
+        } else if (line <= 16'016) {
+            // 2^64 each as a double: the sixteenth takes the product to 2^1024.
+            std::snprintf(digits, sizeof digits,
+                          line % 2 ? "FFFFFFFFFFFFFFFF" : "ffffffffffffffff");
+        } else if (line == 30'000) {
+            std::snprintf(digits, sizeof digits, "%016x", 0);  // infinity times zero
+        } else {
+            std::snprintf(digits, sizeof digits, line % 2 ? "%016llX" : "%016llx",
+                          static_cast<unsigned long long>(random()));
+        }
+        list += QByteArray(digits) + "\n";
+    }
+    ASSERT_GT(list.size(), 3 * (256 << 10)) << "the list should span several blocks";
+    const QString path = file(QStringLiteral("long.txt"), list);
+    const WindowRun window = RunInWindow(path, Base::Hexadecimal);
+
+    const Ran ran = calc({QStringLiteral("-bhex"), QStringLiteral("--format=tsv"), path});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_EQ(TsvRows(ran.out), window.rows);
+    EXPECT_EQ(ran.err, QStringLiteral("quillora: Overflow at line 192 (%1:16016)\n"
+                                      "quillora: Invalid floating-point operation at line 192 "
+                                      "(%1:30000)\n")
+                           .arg(path));
+    EXPECT_EQ(window.reports, QStringList({QStringLiteral("Overflow at line 192"),
+                                           QStringLiteral("Invalid floating-point operation at "
+                                                          "line 192")}));
+
+    const Ran exact = calc(
+        {QStringLiteral("-bhex"), QStringLiteral("--exact"), QStringLiteral("--format=tsv"), path});
+    EXPECT_EQ(exact.status, 0) << exact.err.toStdString();
+    EXPECT_EQ(TsvRows(exact.out), window.exactRows);
 }
 
 // ---- exit status and messages -----------------------------------------------
@@ -537,147 +574,6 @@ TEST_F(Cli, NeedsNoDisplayAndLeavesSettingsAndLockAlone) {
     EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("config"))));
     EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("run"))));
     EXPECT_EQ(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 0);
-}
-
-// ---- the streaming reader ---------------------------------------------------
-
-struct Streamed {
-    std::vector<std::string> entries;
-    std::vector<unsigned long long> lines;
-    std::vector<std::optional<double>> values;
-    StreamTally tally;
-};
-
-Streamed Stream(const QByteArray& bytes, Base base) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("s.txt"));
-    testing::Put(path, bytes);
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    ListStream stream(base);
-    Streamed streamed;
-    stream.read(fd, [&](std::string_view entry, const std::uint64_t* word) {
-        streamed.entries.emplace_back(entry);
-        streamed.values.push_back(word != nullptr ? std::optional<double>(PlainWordValue(*word))
-                                                  : std::nullopt);
-        streamed.lines.push_back(stream.line());
-    });
-    ::close(fd);
-    streamed.tally = stream.tally();
-    return streamed;
-}
-
-TEST(ListStream, EntriesTheirLinesAndSkippedLinesAcrossBlocks) {
-    // Plain digits come read, as they stand; the rest upper-cased, to be read.
-    const Streamed hex = Stream("ff\r\n\r\n1g\r\nAb \r\r7", Base::Hexadecimal);
-    EXPECT_EQ(hex.entries, std::vector<std::string>({"ff", "AB ", "7"}));
-    EXPECT_EQ(hex.values, std::vector<std::optional<double>>({255.0, std::nullopt, 7.0}));
-    EXPECT_EQ(hex.lines, std::vector<unsigned long long>({1, 4, 6}));
-    EXPECT_EQ(hex.tally.accepted, 3U);
-    EXPECT_EQ(hex.tally.skipped, 1U);
-    EXPECT_EQ(hex.tally.firstSkippedLine, 3U);
-
-    // An overlong line over several blocks, then an entry whose CR LF is
-    // split between two blocks.
-    QByteArray long_(static_cast<qsizetype>(kStreamBlock) * 2 + 5, '1');
-    QByteArray bytes = "10\n" + long_ + "\n";
-    // "11" ends a block's last bytes but one, its CR the last, its LF the next block's first.
-    bytes += QByteArray(static_cast<qsizetype>(kStreamBlock * 3) - bytes.size() - 3, '\n');
-    bytes += "11\r\n0\n";
-    const Streamed binary = Stream(bytes, Base::Binary);
-    EXPECT_EQ(binary.entries, std::vector<std::string>({"10", "11", "0"}));
-    const auto expectedLine = static_cast<unsigned long long>(kStreamBlock * 3 - long_.size() - 4);
-    EXPECT_EQ(binary.lines[1], expectedLine);
-    EXPECT_EQ(binary.lines[2], expectedLine + 1);
-    EXPECT_EQ(binary.tally.skipped, 1U);
-    EXPECT_EQ(binary.tally.firstSkippedLine, 2U);
-}
-
-// The same bytes cut by the splitter in one feed and read as the stream
-// documents it: the model the stream's reading by blocks, and its lines of
-// one width read where they stand, must give back exactly.
-Streamed FedWhole(const QByteArray& bytes, Base base) {
-    ListFileSplitter splitter;
-    Streamed model;
-    const auto take = [&](std::string_view candidate) {
-        std::uint64_t word = 0;
-        const bool plain = base == Base::Binary        ? ReadPlainWordAs<1>(candidate, word)
-                           : base == Base::Octal       ? ReadPlainWordAs<3>(candidate, word)
-                           : base == Base::Hexadecimal ? ReadPlainWordAs<4>(candidate, word)
-                                                       : false;
-        if (plain) {
-            model.entries.emplace_back(candidate);
-            model.values.emplace_back(PlainWordValue(word));
-        } else if (IsAcceptedEntry(candidate, Radix(base))) {
-            std::string entry(candidate);
-            if (base == Base::Hexadecimal) {
-                bytescan::UpperCaseAscii(entry.data(), entry.size());
-            }
-            model.entries.push_back(entry);
-            model.values.emplace_back(std::nullopt);
-        } else {
-            if (model.tally.skipped++ == 0) {
-                model.tally.firstSkippedLine = splitter.line();
-            }
-            return;
-        }
-        ++model.tally.accepted;
-        model.lines.push_back(splitter.line());
-    };
-    const auto drop = [&] {
-        if (model.tally.skipped++ == 0) {
-            model.tally.firstSkippedLine = splitter.line();
-        }
-    };
-    splitter.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), take,
-                  drop);
-    splitter.finish(take, drop);
-    return model;
-}
-
-TEST(ListStream, LinesOfOneWidthReadWhereTheyStandAsTheSplitterCutsThem) {
-    std::mt19937 random(20261209);
-    const char* const digits = "0123456789abcdefABCDEF";
-    for (int round = 0; round < 60; ++round) {
-        const Base base = kAllBases.at(static_cast<std::size_t>(round) % kAllBases.size());
-        const int radix = Radix(base);
-        // Runs of one width across many blocks, broken now and then by another
-        // width, a CR LF, a blank line, a bad line, a long line or no line end.
-        QByteArray bytes = round % 5 == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-        int width = 1 + static_cast<int>(random() % 20);
-        while (bytes.size() < static_cast<qsizetype>(kStreamBlock) * 3 + 777) {
-            const unsigned odd = random() % 400;
-            if (odd == 0) {
-                width = 1 + static_cast<int>(random() % 70);
-            }
-            QByteArray line;
-            for (int i = 0; i < width; ++i) {
-                const unsigned pick = random() % static_cast<unsigned>(radix == 16 ? 22 : radix);
-                line += digits[pick];
-            }
-            if (odd == 1) {
-                line = "x" + line;
-            } else if (odd == 2) {
-                line.clear();
-            } else if (odd == 3) {
-                line = QByteArray(5000, '1');
-            } else if (odd == 4) {
-                line += " ";
-            }
-            bytes += line + (odd == 5 ? "\r\n" : odd == 6 ? "\r" : "\n");
-        }
-        if (round % 2 == 1) {
-            bytes += "101";  // no line end at the end
-        }
-        SCOPED_TRACE(round);
-        const Streamed streamed = Stream(bytes, base);
-        const Streamed model = FedWhole(bytes, base);
-        EXPECT_EQ(streamed.entries, model.entries);
-        EXPECT_EQ(streamed.values, model.values);
-        EXPECT_EQ(streamed.lines, model.lines);
-        EXPECT_EQ(streamed.tally.accepted, model.tally.accepted);
-        EXPECT_EQ(streamed.tally.skipped, model.tally.skipped);
-        EXPECT_EQ(streamed.tally.firstSkippedLine, model.tally.firstSkippedLine);
-    }
 }
 
 // ---- the command line read without Qt ------------------------------------
