@@ -198,6 +198,9 @@ class CalcCommand {
             if constexpr (std::is_same_v<Run, ExactWordRun>) {
                 return Run{&command.exact_};
             } else {
+                if (!StretchFold::FlagsKept()) {
+                    return std::nullopt;
+                }
                 return Run{StretchFold(command.fold_.accumulators())};
             }
         }

@@ -18,6 +18,11 @@ namespace quillora {
 
 class StretchFold {
   public:
+    // Whether this processor keeps the flags: one that emulates it may not
+    // (valgrind does not), and a stretch whose steps fail would then be
+    // kept. Where it does not, every entry is folded step by step.
+    static bool FlagsKept();
+
     explicit StretchFold(const Accumulators& acc) {
         std::feclearexcept(FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO);
         Accumulators start = acc;
