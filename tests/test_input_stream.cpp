@@ -33,22 +33,37 @@ struct Streamed {
     StreamTally tally;
 };
 
-Streamed Stream(const QByteArray& bytes, Base base) {
+// An entry as the stream hands it on, with the line it stands on.
+void Record(Streamed& out, const ListStream& stream, std::string_view entry,
+            const std::uint64_t* word) {
+    out.entries.emplace_back(entry);
+    out.values.push_back(word != nullptr ? std::optional<double>(PlainWordValue(*word))
+                                         : std::nullopt);
+    out.lines.push_back(stream.line());
+}
+
+// The bytes read from a file by a stream into the sink makeSink(stream, out) gives.
+template <class MakeSink>
+Streamed StreamInto(const QByteArray& bytes, Base base, MakeSink&& makeSink) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.txt"));
     testing::Put(path, bytes);
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     ListStream stream(base);
     Streamed streamed;
-    stream.read(fd, [&](std::string_view entry, const std::uint64_t* word) {
-        streamed.entries.emplace_back(entry);
-        streamed.values.push_back(word != nullptr ? std::optional<double>(PlainWordValue(*word))
-                                                  : std::nullopt);
-        streamed.lines.push_back(stream.line());
-    });
+    auto sink = makeSink(stream, streamed);
+    stream.read(fd, sink);
     ::close(fd);
     streamed.tally = stream.tally();
     return streamed;
+}
+
+Streamed Stream(const QByteArray& bytes, Base base) {
+    return StreamInto(bytes, base, [](const ListStream& stream, Streamed& out) {
+        return [&stream, &out](std::string_view entry, const std::uint64_t* word) {
+            Record(out, stream, entry, word);
+        };
+    });
 }
 
 TEST(ListStream, EntriesTheirLinesAndSkippedLinesAcrossBlocks) {
@@ -192,14 +207,12 @@ class RunsOfWords {
         }
     };
 
-    RunsOfWords(const ListStream& stream, Streamed& out, std::mt19937& random)
-        : stream_(stream), out_(out), random_(random) {}
+    RunsOfWords(const ListStream& stream, Streamed& out, std::mt19937& random,
+                unsigned long long& runLines, int& voided)
+        : stream_(stream), out_(out), random_(random), runLines_(runLines), voided_(voided) {}
 
     void operator()(std::string_view entry, const std::uint64_t* word) {
-        out_.entries.emplace_back(entry);
-        out_.values.push_back(word != nullptr ? std::optional<double>(PlainWordValue(*word))
-                                              : std::nullopt);
-        out_.lines.push_back(stream_.line());
+        Record(out_, stream_, entry, word);
     }
     std::optional<Run> beginWords() {
         if (random_() % 4 == 0) {
@@ -210,10 +223,10 @@ class RunsOfWords {
     bool endWords(const Run& run, unsigned long long taken) {
         EXPECT_EQ(run.values.size(), taken);
         if (random_() % 3 == 0) {
-            ++voided;
+            ++voided_;
             return false;
         }
-        runLines += taken;
+        runLines_ += taken;
         for (std::size_t i = 0; i < run.values.size(); ++i) {
             out_.entries.emplace_back(kTakenByARun);
             out_.values.emplace_back(run.values[i]);
@@ -223,28 +236,21 @@ class RunsOfWords {
     }
 
     static constexpr const char* kTakenByARun = "(taken by a run)";
-    unsigned long long runLines = 0;
-    int voided = 0;
 
   private:
     const ListStream& stream_;
     Streamed& out_;
     std::mt19937& random_;
+    unsigned long long& runLines_;
+    int& voided_;
 };
 
 template <class V>
 void ExpectRunsGiveEveryLineOnce(const QByteArray& bytes, Base base, std::mt19937& random,
                                  unsigned long long& runLines, int& voided) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("s.txt"));
-    testing::Put(path, bytes);
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    ListStream stream(base);
-    Streamed streamed;
-    RunsOfWords<V> sink(stream, streamed, random);
-    stream.read(fd, sink);
-    ::close(fd);
-    streamed.tally = stream.tally();
+    Streamed streamed = StreamInto(bytes, base, [&](const ListStream& stream, Streamed& out) {
+        return RunsOfWords<V>(stream, out, random, runLines, voided);
+    });
     Streamed model = FedWhole(bytes, base);
     // A run is handed words, not texts.
     ASSERT_EQ(streamed.entries.size(), model.entries.size());
@@ -254,8 +260,6 @@ void ExpectRunsGiveEveryLineOnce(const QByteArray& bytes, Base base, std::mt1993
         }
     }
     ExpectSame(streamed, model);
-    runLines += sink.runLines;
-    voided += sink.voided;
 }
 
 TEST(ListStream, RunsOfWordsKeptOrVoidedHandOnEveryLineOnce) {
