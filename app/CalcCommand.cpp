@@ -175,9 +175,9 @@ class CalcCommand {
     // go to the exact fold alone, which cannot fail.
     struct ExactWordRun {
         using Value = std::uint64_t;
-        ExactEntryFold* exact;
+        ExactFold::Words words;
 
-        [[gnu::always_inline]] void take(std::uint64_t word) { exact->foldWord(word); }
+        [[gnu::always_inline]] void take(std::uint64_t word) { words.take(word); }
     };
 
     // What the stream hands its entries and runs of words to.
@@ -196,7 +196,7 @@ class CalcCommand {
                 return std::nullopt;
             }
             if constexpr (std::is_same_v<Run, ExactWordRun>) {
-                return Run{&command.exact_};
+                return Run{command.exact_.words()};
             } else {
                 if (!StretchFold::FlagsKept()) {
                     return std::nullopt;
@@ -204,8 +204,10 @@ class CalcCommand {
                 return Run{StretchFold(command.fold_.accumulators())};
             }
         }
-        bool endWords(const Run& run, unsigned long long taken) const {
-            if constexpr (std::is_same_v<Run, WordRun>) {
+        bool endWords(Run& run, unsigned long long taken) const {
+            if constexpr (std::is_same_v<Run, ExactWordRun>) {
+                run.words.finish();
+            } else {
                 const std::optional<Accumulators> folded = run.finish();
                 if (!folded) {
                     return false;

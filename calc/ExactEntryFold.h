@@ -24,6 +24,8 @@ class ExactEntryFold : public EntryTextFold {
     }
     // An entry read already as the whole number its digits make.
     void foldWord(std::uint64_t word) { fold_.foldWord(word); }
+    // A stretch of entries read already as words (ExactFold::Words).
+    ExactFold::Words words() { return ExactFold::Words(fold_); }
     ExactResults results() const { return fold_.results(); }
 
   private:

@@ -51,11 +51,55 @@ class ExactFold {
         }
     }
 
+    // Nonnegative words folded in a stretch, the usual long list: their sum
+    // is kept apart, in registers, and added to both sums at the end; and
+    // once the product and quotient are past the bound, as they soon are,
+    // a word costs them one test. Nothing else may fold until finish().
+    class Words {
+      public:
+        explicit Words(ExactFold& fold)
+            : fold_(&fold),
+              sumsApart_(fold.sum_.takesWords() && fold.difference_.takesWords()),
+              productsOver_(fold.productsOver()) {}
+
+        [[gnu::always_inline]] void take(std::uint64_t magnitude) {
+            if (sumsApart_) {
+                total_ += magnitude;
+                ++count_;
+            } else {
+                fold_->sum_.addWord(magnitude);
+                fold_->difference_.addWord(magnitude);
+            }
+            if (!productsOver_ || magnitude == 0) {
+                fold_->product_.foldWord(magnitude);
+                if (magnitude != 0) {
+                    fold_->quotient_.foldWord(magnitude);
+                }
+                productsOver_ = fold_->productsOver();
+            }
+        }
+        void finish() {
+            if (sumsApart_) {
+                fold_->sum_.addWords(total_, count_);
+                fold_->difference_.addWords(total_, count_);
+            }
+        }
+
+      private:
+        ExactFold* fold_;
+        bool sumsApart_;
+        bool productsOver_;
+        detail::WordTotal total_ = 0;
+        unsigned long long count_ = 0;
+    };
+
     // Multiplies out a product or quotient held as its factors (milliseconds
     // near the bound): asked for once, at the end of a run.
     ExactResults results() const;
 
   private:
+    bool productsOver() const { return product_.over() && quotient_.over(); }
+
     detail::RunningSum sum_{false};
     detail::RunningSum difference_{true};
     detail::RunningProduct product_{false};

@@ -54,6 +54,8 @@ class RunningProduct {
             foldSlowly(ExactNumber::Word(magnitude, negative));
         }
     }
+    // Past the bound: only a zero changes it.
+    bool over() const { return state_ == State::Over; }
     ExactNumber value() const;
 
   private:

@@ -10,6 +10,8 @@
 namespace quillora::detail {
 
 __extension__ typedef __int128 ExactPending;
+// A sum of words added apart: fewer than 2^63 of them, so below 2^127.
+__extension__ typedef unsigned __int128 WordTotal;
 
 // seed + x + y + ... (or seed - x - y - ...). Word entries go into a 128-bit
 // pending total, which reaches the big part every 2^32 entries, far before
@@ -35,6 +37,18 @@ class RunningSum {
             }
         } else {
             addSlowly(ExactNumber::Word(magnitude, negative));
+        }
+    }
+    // Whether words may be summed apart and added with addWords: until the
+    // sum is past the bound or near it, when each word is checked alone.
+    bool takesWords() const { return !over_ && !nearBound_; }
+    // count words whose sum is total, as count addWord calls would add them.
+    void addWords(WordTotal total, unsigned long long count) {
+        const auto value = static_cast<ExactPending>(total);
+        pending_ += subtracts_ ? -value : value;
+        pendingCount_ += count;
+        if (pendingCount_ >= kFlushEvery) {
+            flush();
         }
     }
     ExactNumber value() const;

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -454,6 +457,55 @@ TEST(ExactFold, ProductPastTheBoundStaysThereUntilAZero) {
     r = FoldOf({"1E-999999999", "2", "0", "7"}, Base::Decimal);
     EXPECT_TRUE(r.sum.overBound() && r.difference.overBound() && r.quotient.overBound());
     EXPECT_TRUE(r.product.isZero());
+}
+
+// Words taken in stretches (their sums added apart, the product and quotient
+// tested once past the bound) give what folding each word gives, from seeds
+// small, negative, fractional, near the bound and past it.
+TEST(ExactFold, WordsInStretchesGiveWhatFoldingEachGives) {
+    const std::vector<std::pair<std::string, Base>> seeds{
+        {"7", Base::Decimal},
+        {"-3", Base::Decimal},
+        {"0.1", Base::Decimal},
+        {"0", Base::Decimal},
+        {"1" + std::string(1'048'575, '0'), Base::Binary},
+        {"1E-999999999", Base::Decimal}};
+    const auto same = [](const ExactNumber& a, const ExactNumber& b, const char* what) {
+        ASSERT_EQ(a.overBound(), b.overBound()) << what;
+        if (!a.overBound()) {
+            EXPECT_EQ(a.toRational(), b.toRational()) << what;
+        }
+    };
+    std::mt19937_64 rng(20261209);
+    for (int round = 0; round < 24; ++round) {
+        const auto& [text, base] = seeds[static_cast<std::size_t>(round) % seeds.size()];
+        const std::optional<ExactNumber> seed = ReadExact(text, base);
+        ASSERT_TRUE(seed) << text;
+        ExactFold eachAlone(*seed);
+        ExactFold inStretches(*seed);
+        std::size_t left = 1 + rng() % 40'000;  // past the product's bound from about 16,400
+        while (left > 0) {
+            ExactFold::Words words(inStretches);
+            for (std::size_t n = std::min<std::size_t>(left, 1 + rng() % 3'000); n > 0; --n) {
+                const unsigned pick = rng() % 100;
+                const std::uint64_t word = pick == 0   ? 0
+                                           : pick == 1 ? 1
+                                           : pick < 20 ? rng() % 10
+                                                       : rng();
+                eachAlone.foldWord(word);
+                words.take(word);
+                --left;
+            }
+            words.finish();
+        }
+        const ExactResults a = eachAlone.results();
+        const ExactResults b = inStretches.results();
+        SCOPED_TRACE(round);
+        same(a.sum, b.sum, "sum");
+        same(a.difference, b.difference, "difference");
+        same(a.product, b.product, "product");
+        same(a.quotient, b.quotient, "quotient");
+    }
 }
 
 TEST(ExactFold, BoundIsExactAtItsEdge) {
