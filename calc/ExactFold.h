@@ -43,12 +43,8 @@ class ExactFold {
     // fold() of an entry read as the nonnegative whole number a word holds:
     // the usual entry of a long list, folded with no number made for it.
     void foldWord(std::uint64_t magnitude) {
-        sum_.addWord(magnitude);
-        difference_.addWord(magnitude);
-        product_.foldWord(magnitude);
-        if (magnitude != 0) {
-            quotient_.foldWord(magnitude);
-        }
+        addToSums(magnitude);
+        foldIntoFactors(magnitude);
     }
 
     // Nonnegative words folded in a stretch, the usual long list: their sum
@@ -67,14 +63,10 @@ class ExactFold {
                 total_ += magnitude;
                 ++count_;
             } else {
-                fold_->sum_.addWord(magnitude);
-                fold_->difference_.addWord(magnitude);
+                fold_->addToSums(magnitude);
             }
             if (!productsOver_ || magnitude == 0) {
-                fold_->product_.foldWord(magnitude);
-                if (magnitude != 0) {
-                    fold_->quotient_.foldWord(magnitude);
-                }
+                fold_->foldIntoFactors(magnitude);
                 productsOver_ = fold_->productsOver();
             }
         }
@@ -98,6 +90,17 @@ class ExactFold {
     ExactResults results() const;
 
   private:
+    void addToSums(std::uint64_t magnitude) {
+        sum_.addWord(magnitude);
+        difference_.addWord(magnitude);
+    }
+    // The product, and the quotient when the word is nonzero.
+    void foldIntoFactors(std::uint64_t magnitude) {
+        product_.foldWord(magnitude);
+        if (magnitude != 0) {
+            quotient_.foldWord(magnitude);
+        }
+    }
     bool productsOver() const { return product_.over() && quotient_.over(); }
 
     detail::RunningSum sum_{false};

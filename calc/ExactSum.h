@@ -29,12 +29,8 @@ class RunningSum {
     }
     // add() of a word's value, with no number made for it.
     void addWord(std::uint64_t magnitude, bool negative = false) {
-        if (!over_ && !nearBound_) {
-            const auto value = static_cast<ExactPending>(magnitude);
-            pending_ += negative != subtracts_ ? -value : value;
-            if (++pendingCount_ == kFlushEvery) {
-                flush();
-            }
+        if (takesWords()) {
+            addPending(static_cast<ExactPending>(magnitude), negative, 1);
         } else {
             addSlowly(ExactNumber::Word(magnitude, negative));
         }
@@ -44,12 +40,7 @@ class RunningSum {
     bool takesWords() const { return !over_ && !nearBound_; }
     // count words whose sum is total, as count addWord calls would add them.
     void addWords(WordTotal total, unsigned long long count) {
-        const auto value = static_cast<ExactPending>(total);
-        pending_ += subtracts_ ? -value : value;
-        pendingCount_ += count;
-        if (pendingCount_ >= kFlushEvery) {
-            flush();
-        }
+        addPending(static_cast<ExactPending>(total), false, count);
     }
     ExactNumber value() const;
 
@@ -58,6 +49,14 @@ class RunningSum {
   private:
     static constexpr unsigned long long kFlushEvery = 1ULL << 32;
 
+    // The magnitude of count words into the pending total, flushed every 2^32 words.
+    void addPending(ExactPending magnitude, bool negative, unsigned long long count) {
+        pending_ += negative != subtracts_ ? -magnitude : magnitude;
+        pendingCount_ += count;
+        if (pendingCount_ >= kFlushEvery) {
+            flush();
+        }
+    }
     void addSlowly(const ExactNumber& x);
     // pending_ into the big part, which is then checked against the bound.
     void flush();
